@@ -1,0 +1,22 @@
+# dtool_add_gtest(<name> SOURCES <files...> LIBS <targets...> [QT])
+# Builds one GoogleTest executable and registers its cases with CTest.
+# QT marks a test that needs a QApplication: it runs on the offscreen platform.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(dtool_add_gtest name)
+  cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+  if(NOT T_QT)
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  set(env "DTOOL_TEST=1")
+  if(T_QT)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+    PROPERTIES ENVIRONMENT "${env}")
+endfunction()

@@ -1,0 +1,22 @@
+#pragma once
+// What the settings model and the link layer ask of the main window that owns them.
+// The main window implements it; tests pass a small fake.
+
+namespace dtool {
+
+struct TPreferences;
+
+class ISettingsOwner {
+public:
+  virtual ~ISettingsOwner() = default;
+  // The main window's preferences record.
+  virtual TPreferences& Prefs() = 0;
+  // Shows every setting in its control again.
+  virtual void WriteSetToField_() {}
+  // Updates the enabling of the commands.
+  virtual void RefreshButtons() {}
+  // ConfigRead was cleared: the main window forgets the protection code if it is active.
+  virtual void ConfigReadCleared() {}
+};
+
+} // namespace dtool
