@@ -17,6 +17,12 @@ public:
   virtual void RefreshButtons() {}
   // ConfigRead was cleared: the main window forgets the protection code if it is active.
   virtual void ConfigReadCleared() {}
+  // Shows the identity panel and the pages of the current instrument type.
+  virtual void ShowInstIdentity() {}
+  // Reopens the link with the library of the current type's family, on the preferred port.
+  virtual void ReopenLink() {}
+  // The main window's help context follows the current instrument type.
+  virtual void SetHelpContextForType() {}
 };
 
 } // namespace dtool
