@@ -14,6 +14,9 @@ function(dtool_add_gtest name)
   set(env "DTOOL_TEST=1")
   if(T_QT)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    # The test list is read by running the executable: it needs the platform too.
+    set_target_properties(${name} PROPERTIES
+      CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;QT_QPA_PLATFORM=offscreen")
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
