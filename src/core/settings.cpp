@@ -87,6 +87,20 @@ void TSettings::SetVelocityMode(bool on) {
   }
 }
 
+void TSettings::SetInstType(std::uint8_t type) {
+  ResetInstInfo();
+  InstInfo.InstType = type;
+  InstInfo.TypeWithoutInfo = 1;
+  if (!owner_)
+    return;
+  owner_->Prefs().LastInstType = type;
+  owner_->ShowInstIdentity();
+  owner_->WriteSetToField_();
+  owner_->RefreshButtons();
+  owner_->ReopenLink();
+  owner_->SetHelpContextForType();
+}
+
 // The display unit of the current velocity mode, read from the current class's record.
 TUnit TSettings::DefaultDispUnit() const {
   switch (GetInstClass()) {

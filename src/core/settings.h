@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "core/conversion.h"
 #include "core/insttypes.h"
+#include "core/paramtable.h"
 #include "core/records.h"
+#include "core/transrec.h"
 
 namespace dtool {
 
@@ -47,6 +50,27 @@ public:
   bool GetVelocityMode() const;
   void SetVelocityMode(bool on);
 
+  // Name of the current instrument type; empty for no instrument.
+  std::string InstTypeName() const { return dtool::InstTypeName(InstType()); }
+
+  // Sets the instrument type by hand: clears the identity (the type then has no information
+  // read from an instrument), remembers the type in the preferences, lets the owner show the
+  // new type, reopen the link and follow with its help context. The parameter records keep
+  // their values, each class its own.
+  void SetInstType(std::uint8_t type);
+
+  // Fills OO and CC of the request for a parameter (the write code when write is set), and
+  // BBAA with the selector of a flag parameter. The identity's range fields have no register.
+  void GenOoCc(TransRec& rec, const TParam& param, bool write) const;
+
+  // Converts the parameter's field into the record's BBAA (toInstrument), limited to what the
+  // register holds and rounded half to even, or the answer's BBAA into the field. Flag
+  // parameters are not converted here: see ParamFlag.
+  TConvResult ConvInst(TransRec& rec, const TParam& param, bool toInstrument);
+
+  // The flag byte of a flag parameter (An_4_20, Velocity_to_RS232, Velocity_to_AnOut).
+  std::uint8_t& ParamFlag(const TParam& param);
+
   // Resets parameter records to their defaults: all of them, or only the current class's.
   void SetDefaults(bool refresh, bool onlyCurrentClass);
   void ResetInstInfo();
@@ -55,6 +79,7 @@ public:
 
 private:
   TUnit DefaultDispUnit() const;
+  std::uint8_t* ParamStorage(const TParam& param, const TParamRow& row);
 
   ISettingsOwner* owner_;
   bool configRead_ = false;
