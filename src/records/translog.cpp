@@ -39,10 +39,6 @@ std::string DateTimeText(const std::tm& t) {
   return text;
 }
 
-bool HasDisplay(int type) {
-  return type == 2 || type == 4 || type == 6 || type == 8 || type == 11;
-}
-
 void WriteAlarm(IniWriter& ini, const char* prefix, const TAlarmGroup& al) {
   auto key = [prefix](const char* name) { return std::string(prefix) + name; };
   ini.Bool(key("PressOver").c_str(), al.PressOver != 0);
@@ -77,7 +73,7 @@ std::string LogFileText(const std::string& transferId, const std::tm& time, cons
   if (info.InstType != 0) {
     ini.Section("Instrument");
     ini.Text("Type", src.InstTypeText);
-    ini.Int("Display", HasDisplay(info.InstType) ? 1 : 0);
+    ini.Int("Display", InstTypeProps(info.InstType).Display ? 1 : 0);
     ini.Text("SerialNr", src.SerialText);
     ini.Text("SensorRange", src.RangeText);
     ini.Text("SW_Main_uC", "V" + info.SW_Main_uC.Get());
