@@ -23,6 +23,8 @@ public:
   virtual void ReopenLink() {}
   // The main window's help context follows the current instrument type.
   virtual void SetHelpContextForType() {}
+  // Switches the velocity mode of the controls and the current record on or off.
+  virtual void SetVmode(bool /*on*/) {}
 };
 
 } // namespace dtool

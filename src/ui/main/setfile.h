@@ -1,0 +1,33 @@
+#pragma once
+// The settings file beside the program: the operator's preferences, the parameter records and
+// the instrument identity of the last run, as one 568-byte image. The main window reads it at
+// start and writes it at close.
+#include <string>
+
+#include "core/settings.h"
+
+namespace dtool {
+
+class ISettingsOwner;
+
+inline constexpr const char* SetFileReadError = "The configuration data could not be read! ";
+inline constexpr const char* SetFileWriteError = "The configuration data could not be written! ";
+
+// The owner's preferences at their defaults, then the velocity mode off and the help context
+// of the current instrument type.
+void SetDefaultPrefs(ISettingsOwner& owner);
+
+// Reads the file into the owner's preferences and the records of sett. A missing, short or
+// unreadable file, or one holding a value the program cannot show or use, gives the read error
+// message once and all defaults; sett is not touched by such a file. Either way the help
+// context follows the instrument type. True when the file was taken.
+bool LoadSetFile(ISettingsOwner& owner, TSettings& sett,
+                 const std::string& fileName = SettingsFileName());
+
+// Writes the owner's preferences and the records of sett. The image goes to fileName + ".tmp"
+// first and is renamed into place, so the file is either the previous one or the new one. A
+// failure gives the write error message once and keeps the previous file. True when written.
+bool SaveSetFile(ISettingsOwner& owner, const TSettings& sett,
+                 const std::string& fileName = SettingsFileName());
+
+} // namespace dtool
