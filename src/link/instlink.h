@@ -27,9 +27,10 @@ inline constexpr double A116BaseRate = 20.3451;
 // The serial number of an instrument that has none.
 inline constexpr std::uint32_t NoSerialNr = 0xFFFFFFFF;
 
-// Detection status when the analog library reports a family code the tool does not know:
-// detection fails and the caller reports that the instrument cannot be reached.
-inline constexpr std::int32_t DetectStatusUnknownCode = 1000;
+// Status reported, like a link library's error number, when a library or an instrument
+// answers with something the tool cannot use (a family code it does not know, a display-unit
+// code outside the table) or a stored value cannot be sent: the operation fails.
+inline constexpr std::int32_t StatusUnusable = 1000;
 // Most ports CloseAllPorts closes per library, should a library never answer 5.
 inline constexpr std::int32_t CloseAllPortsBound = 64;
 
@@ -123,10 +124,12 @@ public:
   // --- Switch record ---
 
   // Limits the switch record's values to the library's bounds, warning for each correction;
-  // true when nothing had to be corrected. False too when a bound cannot be had.
+  // true when nothing had to be corrected. A bound the library refuses shows its error and
+  // ends the check with false.
   bool SwitchRangeCheck(TSwitchParams& rec);
-  // A bound of the switch library (GetFConst), widened; false when the library refuses it.
-  bool GetFConstDs(std::int32_t id, double& value);
+  // A bound of the switch library (GetFConst), widened into value; returns the library's
+  // status, 0 when value was filled.
+  std::int32_t GetFConstDs(std::int32_t id, double& value);
 
   // --- Identity and readiness ---
 
@@ -163,6 +166,8 @@ private:
   struct TOwnedLibs;
   TInstLink(TSettings& sett, ISettingsOwner& owner, std::unique_ptr<TOwnedLibs> libs);
 
+  // SendCmd that also tells the link status of the exchange.
+  std::int32_t Exchange(TransRec& rec, bool show, bool tolerateUnknown, std::int32_t& status);
   bool ReadAnalogInfo(bool show, bool strict);
   bool ReadSwitchInfo();
   // Asks whether to correct a control register; writes it after the code check.
