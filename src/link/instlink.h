@@ -63,7 +63,7 @@ public:
   // null with err filled when a file or a function is missing.
   static std::unique_ptr<TInstLink> Load(TSettings& sett, ISettingsOwner& owner,
                                          const std::string& folder, TLinkLoadError& err);
-  // Removes the handlers of the link callbacks.
+  // Removes the handlers of the link callbacks, unless a later TInstLink has installed its own.
   ~TInstLink();
   TInstLink(const TInstLink&) = delete;
   TInstLink& operator=(const TInstLink&) = delete;

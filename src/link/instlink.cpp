@@ -1,0 +1,199 @@
+#include "link/instlink.h"
+
+#include <atomic>
+#include <utility>
+
+#include "link/dispatcher.h"
+#include "link/linkformat.h"
+#include "tools/operatorport.h"
+
+namespace dtool {
+
+namespace {
+// The link whose handlers receive the callbacks: the one made last.
+std::atomic<TInstLink*> handlerOwner{nullptr};
+} // namespace
+
+struct TInstLink::TOwnedLibs {
+  TAnalogLink Analog;
+  TSwitchLink Switch;
+};
+
+TInstLink::TInstLink(TSettings& sett, ISettingsOwner& owner, const TAnalogLinkApi& analog,
+                     const TSwitchLinkApi& sw)
+    : sett_(sett), owner_(owner), an_(analog), sw_(sw) {
+  handlerOwner = this;
+  SetLinkRecEventHandler([this](std::int32_t unused) { RecEventProc(unused); });
+  SetLinkErrEventHandler([this](std::int32_t port) { ErrEventProc(port); });
+}
+
+TInstLink::TInstLink(TSettings& sett, ISettingsOwner& owner, std::unique_ptr<TOwnedLibs> libs)
+    : TInstLink(sett, owner, libs->Analog.Functions(), libs->Switch.Functions()) {
+  libs_ = std::move(libs);
+}
+
+std::unique_ptr<TInstLink> TInstLink::Load(TSettings& sett, ISettingsOwner& owner,
+                                           const std::string& folder, TLinkLoadError& err) {
+  auto libs = std::make_unique<TOwnedLibs>();
+  if (!libs->Analog.Load(folder, err) || !libs->Switch.Load(folder, err))
+    return nullptr;
+  return std::unique_ptr<TInstLink>(new TInstLink(sett, owner, std::move(libs)));
+}
+
+TInstLink::~TInstLink() {
+  TInstLink* self = this;
+  if (handlerOwner.compare_exchange_strong(self, nullptr)) {
+    SetLinkRecEventHandler(nullptr);
+    SetLinkErrEventHandler(nullptr);
+  }
+}
+
+std::int32_t TInstLink::Port() const {
+  return owner_.Prefs().ComPort;
+}
+
+std::int32_t TInstLink::OpenSwitchKommunikation(std::int32_t port) {
+  std::int32_t status = linkstatus::Ok;
+  if (sw_.IsComXOpen(port) == 0)
+    status = sw_.OpenComOnly(port);
+  if (LinkOk(status)) {
+    sw_.SetRecEventProc(port, LinkRecEventProc);
+    // The filter length comes checked from the settings file: a refusal is the library's
+    // fault and fails the opening.
+    const std::int32_t filter = sw_.SetMovAverFilt(port, owner_.Prefs().MovAverFilt);
+    if (!LinkOk(filter))
+      status = filter;
+  }
+  return status;
+}
+
+std::int32_t TInstLink::OpenAnKommunikation(std::int32_t port) {
+  std::int32_t status = an_.OpenCom(port);
+  if (LinkOk(status))
+    status = an_.SetRecEventProc(port, LinkRecEventProc);
+  if (LinkOk(status))
+    status = an_.SetErrEventProc(port, LinkErrEventProc);
+  return status;
+}
+
+void TInstLink::CloseAllPorts() {
+  for (std::int32_t port = FirstComPort; port <= CloseAllPortsBound; ++port)
+    if (an_.CloseCom(port) == linkstatus::PortOutOfRange)
+      break;
+  for (std::int32_t port = FirstComPort; port <= CloseAllPortsBound; ++port)
+    if (sw_.CloseCom(port) == linkstatus::PortOutOfRange)
+      break;
+}
+
+bool TInstLink::IsCommOpen(std::int32_t port) {
+  // A library answers a port beyond its range with an error other than "not open".
+  if (port < FirstComPort || port > LastComPort)
+    return false;
+  if (IsAnalogFamily(sett_.InstType())) {
+    TErrRec rec{};
+    return an_.GetLastError(port, &rec) != linkstatus::PortNotOpen;
+  }
+  std::int32_t isProtected = 0;
+  return sw_.IsProtected(port, &isProtected) != linkstatus::PortNotOpen;
+}
+
+bool TInstLink::OpenCommunication(bool fromPreferences, std::int32_t port) {
+  bool ok = false;
+  {
+    TWaitCursor wait;
+    CloseAllPorts();
+    if (!fromPreferences)
+      port = Port();
+    if (IsAnalogFamily(sett_.InstType())) {
+      sw_.CloseCom(port);
+      ok = OpenAnKommunikation(port) == linkstatus::Ok;
+    } else {
+      an_.CloseCom(port);
+      ok = OpenSwitchKommunikation(port) == linkstatus::Ok;
+    }
+  }
+  if (!ok) {
+    InfoBox(LinkFormat("COMPORT %d could not be opened! \rSelect an other COMPORT! ",
+                       static_cast<int>(port)));
+    const bool accepted = fromPreferences ? false : owner_.ShowPreferencesForPort();
+    if (!accepted && !fromPreferences) {
+      ErrorBox("As COMPORT could not be opened, the program will closed! ");
+      owner_.TerminateApplication();
+    }
+  }
+  return ok;
+}
+
+std::uint8_t TInstLink::DetectAnInst(std::int32_t& status) {
+  TWaitCursor wait;
+  const std::int32_t port = Port();
+  sw_.CloseCom(port);
+  status = OpenAnKommunikation(port);
+  std::int32_t code = 0;
+  if (status == linkstatus::Ok)
+    status = an_.GetInstType(port, &code);
+  TransRec identify = MakeTransRec(0xF001);
+  if (status == linkstatus::Ok && CodeNeedsIdentify(code))
+    status = an_.TransCmd(port, &identify);
+  if (status != linkstatus::Ok)
+    return 0;
+  const auto type = InstTypeOfCode(code, identify.BBAA);
+  if (!type) {
+    status = StatusUnusable;
+    return 0;
+  }
+  return *type;
+}
+
+std::uint8_t TInstLink::DetectSwitchInst(std::int32_t& status) {
+  TWaitCursor wait;
+  const std::int32_t port = Port();
+  an_.CloseCom(port);
+  status = OpenSwitchKommunikation(port);
+  std::int32_t connected = 0;
+  if (status == linkstatus::Ok)
+    status = sw_.IsDSwitchConn(port, &connected);
+  return (status == linkstatus::Ok && connected != 0) ? 9 : 0;
+}
+
+std::uint8_t TInstLink::DetectAnyInst(std::int32_t& status) {
+  status = linkstatus::Ok;
+  const bool analogFirst = IsAnalogFamily(sett_.InstType());
+  std::uint8_t type = analogFirst ? DetectAnInst(status) : DetectSwitchInst(status);
+  if (type == 0 && status == linkstatus::Ok)
+    type = analogFirst ? DetectSwitchInst(status) : DetectAnInst(status);
+  return type;
+}
+
+void TInstLink::RecEventProc(std::int32_t) {
+  owner_.ShowLiveReading();
+}
+
+void TInstLink::ErrEventProc(std::int32_t port) {
+  // Further error events wait until this one has been shown.
+  an_.SetErrEventProc(port, nullptr);
+  struct TReRegister {
+    const TAnalogLinkApi& an;
+    std::int32_t port;
+    ~TReRegister() { an.SetErrEventProc(port, LinkErrEventProc); }
+  } reRegister{an_, port};
+
+  TErrRec rec{};
+  if (an_.GetLastError(port, &rec) != linkstatus::Ok)
+    return;
+  if (rec.Kind == ErrKindInstrument) {
+    const int cls = sett_.GetInstClass();
+    const unsigned nr = rec.ErrNr;
+    const std::string number = (cls == ClassStatic || cls == ClassStaticZ)
+                                   ? LinkFormat("0x%4.4x", nr)
+                                   : LinkFormat("#%4.4u", nr);
+    ErrorBox(LinkFormat("*** INSTRUMENT ERROR ***\r\rThe error %s has been occurred on the "
+                        "instrument!\rThe instrument tries a new start-up now. If the problem "
+                        "doesn't disappear, please contact your Meltrane representative and "
+                        "tell him the error number!",
+                        number.c_str()));
+  }
+  an_.ClrErrors(port);
+}
+
+} // namespace dtool

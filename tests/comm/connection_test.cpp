@@ -1,0 +1,303 @@
+// Opening and closing the ports, detection of the connected instrument, and the link
+// callbacks, against the bench.
+#include <chrono>
+
+#include "benchfixture.h"
+#include "fakelink.h"
+
+namespace dtool::test {
+namespace {
+
+using Msg = ScriptedPort::Message;
+
+// The traced calls as "library function port" lines, without the closing calls.
+std::vector<std::string> Sequence(const std::vector<TTraceLine>& trace) {
+  std::vector<std::string> seq;
+  for (const TTraceLine& t : trace)
+    seq.push_back(t.Library + " " + t.Function + " " + t.Port);
+  return seq;
+}
+
+class ConnectionTest : public BenchTest {};
+
+TEST_F(ConnectionTest, DetectsEveryTypeWhateverTheCurrentFamily) {
+  for (int connected = 0; connected <= 11; ++connected) {
+    for (std::uint8_t current : {std::uint8_t{0}, std::uint8_t{9}, std::uint8_t{10}}) {
+      SCOPED_TRACE("connected " + std::to_string(connected) + ", current " +
+                   std::to_string(current));
+      StartBench(Com(3, connected == 0 ? "Instrument = none"
+                                       : "Instrument = " + std::to_string(connected)),
+                 3, current);
+      std::int32_t status = -7;
+      EXPECT_EQ(link_->DetectAnyInst(status), connected);
+      EXPECT_EQ(status, 0);
+    }
+  }
+  EXPECT_TRUE(port_.messages.empty());
+  EXPECT_EQ(port_.Cursor(), TCursor::Default);
+}
+
+// The current type's family is tried first; the port stays with the family tried last.
+TEST_F(ConnectionTest, TriesTheCurrentFamilyFirstAndKeepsThePortWithTheLast) {
+  struct TCase {
+    std::uint8_t Current;
+    const char* Connected;
+    std::uint8_t Detected;
+    std::vector<std::string> Calls;
+  };
+  const std::vector<TCase> cases = {
+      {10,
+       "DravonSwitch",
+       9,
+       {"DSwitch CloseCom COM2", "DDatDll OpenCom COM2", "DDatDll SetRecEventProc COM2",
+        "DDatDll SetErrEventProc COM2", "DDatDll GetInstType COM2", "DDatDll CloseCom COM2",
+        "DSwitch IsComXOpen COM2", "DSwitch OpenComOnly COM2", "DSwitch SetRecEventProc COM2",
+        "DSwitch SetMovAverFilt COM2", "DSwitch IsDSwitchConn COM2"}},
+      {0,
+       "DravonDat",
+       10,
+       {"DDatDll CloseCom COM2", "DSwitch IsComXOpen COM2", "DSwitch OpenComOnly COM2",
+        "DSwitch SetRecEventProc COM2", "DSwitch SetMovAverFilt COM2", "DSwitch IsDSwitchConn COM2",
+        "DSwitch CloseCom COM2", "DDatDll OpenCom COM2", "DDatDll SetRecEventProc COM2",
+        "DDatDll SetErrEventProc COM2", "DDatDll GetInstType COM2"}},
+      // Codes 3..6 need the identify command to tell the type.
+      {9,
+       "Dravon-STS",
+       3,
+       {"DDatDll CloseCom COM2", "DSwitch IsComXOpen COM2", "DSwitch OpenComOnly COM2",
+        "DSwitch SetRecEventProc COM2", "DSwitch SetMovAverFilt COM2", "DSwitch IsDSwitchConn COM2",
+        "DSwitch CloseCom COM2", "DDatDll OpenCom COM2", "DDatDll SetRecEventProc COM2",
+        "DDatDll SetErrEventProc COM2", "DDatDll GetInstType COM2", "DDatDll TransCmd COM2"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Connected);
+    StartBench(Com(2, std::string("Instrument = ") + c.Connected), 2, c.Current);
+    std::int32_t status = -7;
+    EXPECT_EQ(link_->DetectAnyInst(status), c.Detected);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Sequence(Trace()), c.Calls);
+    const bool switchHolds = link_->Switch().IsComXOpen(2) != 0;
+    EXPECT_EQ(switchHolds, c.Detected == 9);
+  }
+}
+
+TEST_F(ConnectionTest, AFailingFirstFamilyIsNotFollowedByTheOther) {
+  for (std::uint8_t current : {std::uint8_t{0}, std::uint8_t{10}}) {
+    SCOPED_TRACE(current);
+    StartBench(Com(6, "Available = no"), 6, current);
+    std::int32_t status = 0;
+    EXPECT_EQ(link_->DetectAnyInst(status), 0);
+    EXPECT_EQ(status, linkstatus::PortNotOpen);
+    // Only the closing of the other library's port touches it.
+    const char* other = current == 10 ? "DSwitch" : "DDatDll";
+    EXPECT_EQ(Sequence(Trace())[0], std::string(other) + " CloseCom COM6");
+    for (std::size_t i = 1; i < Trace().size(); ++i)
+      EXPECT_NE(Trace()[i].Library, other) << Trace()[i].Function;
+  }
+}
+
+TEST_F(ConnectionTest, DetectionOfTheIdentifiedModelTypes) {
+  // The identify answer's two lowest bits tell the model with analog output from the one
+  // with relays: code 3 is type 1 or 3, code 6 type 6 or 8.
+  for (int type = 1; type <= 8; ++type) {
+    SCOPED_TRACE(type);
+    StartBench(Com(1, "Instrument = " + std::to_string(type)), 1, 10);
+    std::int32_t status = 0;
+    EXPECT_EQ(link_->DetectAnInst(status), type);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(Calls("DDatDll", "TransCmd"), std::vector<std::string>{"COM1 OO=F0 CC=01 BBAA=0000"});
+  }
+}
+
+TEST_F(ConnectionTest, ClosesTheAnalogPortsFirstUpToTheLibrarysRange) {
+  StartBench("", 1, 10);
+  link_->CloseAllPorts();
+  std::vector<std::string> expected;
+  for (const char* lib : {"DDatDll", "DSwitch"})
+    for (int port = 1; port <= 9; ++port)
+      expected.push_back(std::string(lib) + " CloseCom COM" + std::to_string(port));
+  const auto trace = Trace();
+  EXPECT_EQ(Sequence(trace), expected);
+  ASSERT_EQ(trace.size(), 18u);
+  EXPECT_EQ(trace[8].Status, linkstatus::PortOutOfRange);
+  EXPECT_EQ(trace[17].Status, linkstatus::PortOutOfRange);
+}
+
+TEST_F(ConnectionTest, OpensThePortWithTheCurrentFamily) {
+  struct TCase {
+    std::uint8_t Type;
+    std::int32_t Port;
+  };
+  for (const TCase c : {TCase{10, 1}, TCase{3, 1}, TCase{9, 4}, TCase{0, 4}}) {
+    SCOPED_TRACE(c.Type);
+    StartBench(Com(1, "Instrument = DravonDat") + Com(4, "Instrument = DravonSwitch"), c.Port,
+               c.Type);
+    // Without fromPreferences the port comes from the preferences.
+    EXPECT_TRUE(link_->OpenCommunication(false, 7));
+    EXPECT_TRUE(link_->IsCommOpen(c.Port));
+    const bool analog = IsAnalogFamily(c.Type);
+    EXPECT_EQ(link_->Switch().IsComXOpen(c.Port) != 0, !analog);
+    EXPECT_TRUE(Calls("DDatDll", "OpenCom").empty() == !analog);
+    EXPECT_TRUE(port_.messages.empty());
+    EXPECT_TRUE(owner_.calls.empty());
+    EXPECT_EQ(port_.Cursor(), TCursor::Default);
+    EXPECT_GT(port_.hourglassCount, 0);
+  }
+}
+
+TEST_F(ConnectionTest, APortThatCannotBeOpenedOffersThePreferencesOrEndsTheProgram) {
+  const Msg cannotOpen{"Info", "COMPORT 6 could not be opened! \rSelect an other COMPORT! "};
+  const Msg willClose{"Error", "As COMPORT could not be opened, the program will closed! "};
+  struct TCase {
+    bool FromPreferences;
+    bool PreferencesOk;
+    std::vector<Msg> Messages;
+    std::vector<std::string> OwnerCalls;
+  };
+  const std::vector<TCase> cases = {
+      {false, false, {cannotOpen, willClose}, {"ShowPreferencesForPort", "TerminateApplication"}},
+      {false, true, {cannotOpen}, {"ShowPreferencesForPort"}},
+      {true, false, {cannotOpen}, {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.FromPreferences) + std::to_string(c.PreferencesOk));
+    StartBench(Com(6, "Available = no"), c.FromPreferences ? 1 : 6, 10);
+    port_.Clear();
+    owner_.calls.clear();
+    owner_.preferencesOk = c.PreferencesOk;
+    EXPECT_FALSE(link_->OpenCommunication(c.FromPreferences, 6));
+    EXPECT_EQ(port_.messages, c.Messages);
+    EXPECT_EQ(owner_.calls, c.OwnerCalls);
+    EXPECT_EQ(port_.Cursor(), TCursor::Default);
+  }
+}
+
+TEST_F(ConnectionTest, PortsBeyondTheLibrariesAndARefusedFilterFailTheOpening) {
+  StartBench(Com(4, "Instrument = DravonSwitch"), 4, 9);
+  for (std::int32_t bad : {0, 9, -1, 1000000}) {
+    port_.Clear();
+    EXPECT_FALSE(link_->OpenCommunication(true, bad));
+    ASSERT_EQ(port_.messages.size(), 1u);
+    EXPECT_EQ(port_.messages[0].text, "COMPORT " + std::to_string(bad) +
+                                          " could not be opened! \rSelect an other COMPORT! ");
+    EXPECT_FALSE(link_->IsCommOpen(bad));
+  }
+  // The switch library refuses a filter length outside its range: the opening fails with
+  // the library's status instead of ending the program.
+  owner_.prefs.MovAverFilt = 0;
+  EXPECT_EQ(link_->OpenSwitchKommunikation(4), 4);
+  std::int32_t status = 0;
+  EXPECT_EQ(link_->DetectAnyInst(status), 0);
+  EXPECT_EQ(status, 4);
+}
+
+TEST_F(ConnectionTest, IsCommOpenAsksTheCurrentFamilysLibrary) {
+  StartBench(Com(1, "Instrument = DravonDat"), 1, 10);
+  EXPECT_FALSE(link_->IsCommOpen(1));
+  ASSERT_EQ(link_->OpenAnKommunikation(1), 0);
+  EXPECT_TRUE(link_->IsCommOpen(1));
+  sett_.InstInfo.InstType = 9; // the switch library does not hold the port
+  EXPECT_FALSE(link_->IsCommOpen(1));
+}
+
+// Runs the dispatched callbacks until the owner has been called count times or 5 s passed.
+bool WaitForCalls(TQueueDispatcher& dispatcher, const std::function<bool()>& done) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!done() && std::chrono::steady_clock::now() < until)
+    dispatcher.WaitAndRun(std::chrono::milliseconds(50));
+  return done();
+}
+
+TEST_F(ConnectionTest, AMeasurementRecordRefreshesTheLiveReadingOnTheDispatchersThread) {
+  StartBench(Com(1, "Instrument = DravonDat"), 1, 10);
+  ASSERT_TRUE(link_->OpenCommunication(false, 0));
+  EXPECT_EQ(dispatcher_.RunPending(), 0u);
+  EXPECT_TRUE(owner_.calls.empty());
+  AdvanceBench(2000);
+  EXPECT_TRUE(WaitForCalls(dispatcher_, [&] { return !owner_.calls.empty(); }));
+  EXPECT_EQ(owner_.calls[0], "ShowLiveReading");
+}
+
+TEST_F(ConnectionTest, AnInstrumentErrorShowsItsNumberByClassAndIsCleared) {
+  struct TCase {
+    const char* Instrument;
+    std::uint8_t Type;
+    const char* Number;
+  };
+  for (const TCase c : {TCase{"Dravon-STD", 1, "0x0123"}, TCase{"Dravon-STVS Z", 8, "0x0123"},
+                        TCase{"DravonDat", 10, "#0291"}}) {
+    SCOPED_TRACE(c.Instrument);
+    StartBench(Com(1, std::string("Instrument = ") + c.Instrument), 1, c.Type);
+    port_.Clear();
+    ASSERT_TRUE(link_->OpenCommunication(false, 0));
+    RaiseBenchError(1, 0x0123);
+    ASSERT_TRUE(WaitForCalls(dispatcher_, [&] { return !port_.messages.empty(); }))
+        << ::testing::PrintToString(Sequence(Trace()));
+    EXPECT_EQ(port_.messages[0],
+              (Msg{"Error", std::string("*** INSTRUMENT ERROR ***\r\rThe error ") + c.Number +
+                                " has been occurred on the instrument!\rThe instrument tries "
+                                "a new start-up now. If the problem doesn't disappear, please "
+                                "contact your Meltrane representative and tell him the error "
+                                "number!"}));
+    EXPECT_EQ(Calls("DDatDll", "ClrErrors").size(), 1u);
+    TErrRec rec{};
+    ASSERT_EQ(link_->Analog().GetLastError(1, &rec), 0);
+    EXPECT_NE(rec.Kind, ErrKindInstrument);
+    // Registered again: the next error shows as well.
+    RaiseBenchError(1, 0x0042);
+    EXPECT_TRUE(WaitForCalls(dispatcher_, [&] { return port_.messages.size() == 2; }));
+  }
+}
+
+TEST_F(ConnectionTest, AnErrorEventWhoseRecordCannotBeReadShowsNothing) {
+  StartBench(Com(1, "Instrument = DravonDat\nFaultLinkError = GetLastError:3"), 1, 10);
+  ASSERT_TRUE(link_->OpenCommunication(false, 0));
+  ClearTrace();
+  link_->ErrEventProc(1);
+  EXPECT_TRUE(port_.messages.empty());
+  EXPECT_EQ(Sequence(Trace()),
+            (std::vector<std::string>{"DDatDll SetErrEventProc COM1", "DDatDll GetLastError COM1",
+                                      "DDatDll SetErrEventProc COM1"}));
+  // With no instrument error in the record, nothing shows but the errors are cleared.
+  StartBench(Com(1, "Instrument = DravonDat"), 1, 10);
+  ASSERT_TRUE(link_->OpenCommunication(false, 0));
+  ClearTrace();
+  link_->ErrEventProc(1);
+  EXPECT_TRUE(port_.messages.empty());
+  EXPECT_EQ(Calls("DDatDll", "ClrErrors").size(), 1u);
+}
+
+} // namespace
+} // namespace dtool::test
+
+namespace dtool::test {
+namespace {
+
+class FakeLinkTest : public BenchTest {
+protected:
+  FakeLinkTest() {
+    TFakeLink::Reset();
+    link_ = std::make_unique<TInstLink>(sett_, owner_, TFakeLink::Analog(), TFakeLink::Switch());
+  }
+};
+
+TEST_F(FakeLinkTest, ClosingStopsAtItsBoundWhenALibraryNeverAnswersTheEndOfItsRange) {
+  link_->CloseAllPorts();
+  EXPECT_EQ(TFakeLink::closeCalls, 2 * CloseAllPortsBound);
+}
+
+TEST_F(FakeLinkTest, AnUnknownFamilyCodeFailsTheDetectionWithoutEndingTheProgram) {
+  for (std::int32_t code : {7, 255, -1}) {
+    TFakeLink::familyCode = code;
+    std::int32_t status = 0;
+    EXPECT_EQ(link_->DetectAnInst(status), 0);
+    EXPECT_EQ(status, StatusUnusable);
+    sett_.InstInfo.InstType = 10;
+    EXPECT_EQ(link_->DetectAnyInst(status), 0);
+    EXPECT_EQ(status, StatusUnusable);
+  }
+  EXPECT_TRUE(port_.messages.empty());
+}
+
+} // namespace
+} // namespace dtool::test
