@@ -1,0 +1,868 @@
+#include "bench/bench.h"
+
+#include "tools/progtools.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+namespace dtool::bench {
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v != nullptr ? std::string(v) : std::string();
+}
+
+// The folder of the running program, without fail: the bench never stops the program.
+std::string ProgramFolder() {
+  const std::filesystem::path exe(GetProgramFile());
+  return exe.has_parent_path() ? exe.parent_path().string() : std::string(".");
+}
+
+const char* LibName(TLib lib) {
+  return lib == TLib::Analog ? "DDatDll" : "DSwitch";
+}
+
+std::string RecText(const TransRec& r, bool answer) {
+  return std::string(answer ? "oo=" : "OO=") + HexText(r.OO, 2) + (answer ? " cc=" : " CC=") +
+         HexText(r.CC, 2) + (answer ? " bbaa=" : " BBAA=") + HexText(r.BBAA, 4);
+}
+
+std::string ParamsText(const TSwitchParams& p) {
+  return "Hose_length=" + RealText(p.Hose_length) + " Atm_Press=" + RealText(p.Atm_Press) +
+         " Humidity=" + RealText(p.Humidity) + " Gain_Sens=" + RealText(p.Gain_Sens) +
+         " AlInt=" + std::to_string(p.AlInt) + " Al1Dly=" + std::to_string(p.Al1Dly) +
+         " Al2Dly=" + std::to_string(p.Al2Dly) + " Al1Hys=" + RealText(p.Al1Hys) +
+         " Al2Hys=" + RealText(p.Al2Hys) + " Al1Thre=" + RealText(p.Al1Thre) +
+         " Al2Thre=" + RealText(p.Al2Thre);
+}
+
+std::string StateKeyOf(const TPortSetup& s, int portIndex) {
+  if (s.SerialNr == 0xFFFFFFFF)
+    return std::string(TypeName(s.Type)) + " without serial on COM" + std::to_string(portIndex + 1);
+  return std::string(TypeName(s.Type)) + " " + std::to_string(s.SerialNr);
+}
+
+} // namespace
+
+// ---- Bench time ----
+
+std::int64_t TBenchClock::Real() const {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::int64_t TBenchClock::Now() const {
+  return (manual_ ? frozen_ : Real() - start_) + offset_;
+}
+
+void TBenchClock::SetManual(bool manual) {
+  if (manual == manual_)
+    return;
+  if (manual)
+    frozen_ = Real() - start_;
+  else
+    start_ = Real() - frozen_;
+  manual_ = manual;
+}
+
+void TBenchClock::Reset() {
+  start_ = Real();
+  offset_ = 0;
+  manual_ = false;
+  frozen_ = 0;
+}
+
+// ---- Ports ----
+
+TInstrument* TBench::TPort::Inst() const {
+  if (Analog)
+    return Analog.get();
+  return Switch.get();
+}
+
+TBench::TBench() = default;
+
+TBench::~TBench() {
+  StopThread();
+  if (trace_ != nullptr)
+    std::fclose(trace_);
+}
+
+bool TBench::Holds(const TPort& p, TLib lib) {
+  return p.Owner == (lib == TLib::Analog ? TPort::TOwner::Analog : TPort::TOwner::Switch);
+}
+
+std::int32_t TBench::Open(TPort& p, TLib lib, std::int64_t now) {
+  if (!p.Setup.Available || (p.Owner != TPort::TOwner::None && !Holds(p, lib)))
+    return linkstatus::PortNotOpen;
+  if (Holds(p, lib))
+    return linkstatus::Ok;
+  p.Owner = lib == TLib::Analog ? TPort::TOwner::Analog : TPort::TOwner::Switch;
+  if (TInstrument* inst = p.Inst()) {
+    if (!inst->Powered())
+      inst->PowerUp(now);
+    p.RecordsDelivered = p.RecordsReported = inst->RecordCount();
+  }
+  if (p.Switch)
+    p.Switch->SetFilter(1);
+  p.ErrorPending = false;
+  StartThread();
+  return linkstatus::Ok;
+}
+
+std::int32_t TBench::Close(TPort& p, TLib lib) {
+  if (!Holds(p, lib))
+    return linkstatus::Ok;
+  p.Owner = TPort::TOwner::None;
+  if (lib == TLib::Analog) {
+    p.AnRec = nullptr;
+    p.AnErr = nullptr;
+  } else {
+    p.SwRec = nullptr;
+  }
+  if (p.Analog)
+    p.Analog->PortClosed();
+  return linkstatus::Ok;
+}
+
+void TBench::Sync(TPort& p, std::int64_t now) {
+  TInstrument* inst = p.Inst();
+  if (inst == nullptr || !inst->Powered())
+    return;
+  inst->Advance(now);
+  if (p.Analog) {
+    if (p.Analog->TakeErrorEvent())
+      p.ErrorPending = true;
+    if (p.Analog->TakeStoreRequest())
+      Persist(p);
+  }
+}
+
+void TBench::Persist(TPort& p) {
+  TIniSection& section = state_.Add(p.StateKey);
+  section.Entries.clear();
+  if (p.Analog)
+    p.Analog->Save(section);
+  else if (p.Switch)
+    p.Switch->Save(section);
+  if (!WriteTextFile(stateFile_, FormatIni(state_)) && !stateWriteReported_) {
+    stateWriteReported_ = true;
+    Message("State file \"" + stateFile_ +
+            "\" cannot be written: the instruments forget their configuration at the end.");
+  }
+}
+
+std::int32_t TBench::Run(TLib lib, const char* function, std::int32_t port, const TBody& body) {
+  std::int64_t latency = 0;
+  std::int32_t status = 0;
+  bool errorPending = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    EnsureLoaded();
+    TExchange ex;
+    if (port < FirstComPort || port > LastComPort) {
+      status = linkstatus::PortOutOfRange;
+    } else {
+      TPort& p = ports_[static_cast<std::size_t>(port - 1)];
+      const std::int64_t now = clock_.Now();
+      Sync(p, now);
+      const std::int32_t injected = p.Setup.Faults.FunctionError(function);
+      status = injected != 0 ? injected : body(p, now, ex);
+      Sync(p, now);
+      if (Holds(p, lib))
+        latency = p.Setup.LatencyMs;
+      errorPending = p.ErrorPending;
+    }
+    ++exchanges_;
+    TraceLine(lib, port, function, ex, status);
+  }
+  if (errorPending)
+    wake_.notify_all();
+  if (latency > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(latency));
+  return status;
+}
+
+// ---- The analog library ----
+
+std::int32_t TBench::AnOpenCom(std::int32_t port) {
+  return Run(TLib::Analog, "OpenCom", port,
+             [this](TPort& p, std::int64_t now, TExchange&) { return Open(p, TLib::Analog, now); });
+}
+
+std::int32_t TBench::AnCloseCom(std::int32_t port) {
+  return Run(TLib::Analog, "CloseCom", port,
+             [this](TPort& p, std::int64_t, TExchange&) { return Close(p, TLib::Analog); });
+}
+
+std::int32_t TBench::AnSetRecEventProc(std::int32_t port, TRecEventProc* proc) {
+  return Run(TLib::Analog, "SetRecEventProc", port, [proc](TPort& p, std::int64_t, TExchange&) {
+    if (!Holds(p, TLib::Analog))
+      return linkstatus::PortNotOpen;
+    p.AnRec = proc;
+    return linkstatus::Ok;
+  });
+}
+
+std::int32_t TBench::AnSetErrEventProc(std::int32_t port, TErrEventProc* proc) {
+  return Run(TLib::Analog, "SetErrEventProc", port, [proc](TPort& p, std::int64_t, TExchange&) {
+    if (!Holds(p, TLib::Analog))
+      return linkstatus::PortNotOpen;
+    p.AnErr = proc;
+    return linkstatus::Ok;
+  });
+}
+
+std::int32_t TBench::AnGetInstType(std::int32_t port, std::int32_t* code) {
+  return Run(TLib::Analog, "GetInstType", port, [code](TPort& p, std::int64_t, TExchange& ex) {
+    if (code == nullptr)
+      return benchstatus::BadArgument;
+    if (!Holds(p, TLib::Analog))
+      return linkstatus::PortNotOpen;
+    // Nothing, or an instrument of the other family, gives the family code 0.
+    *code = p.Analog ? p.Analog->FamilyCode() : 0;
+    ex.Answer = "IT=" + std::to_string(*code);
+    return linkstatus::Ok;
+  });
+}
+
+std::int32_t TBench::AnTransCmd(std::int32_t port, TransRec* rec) {
+  return Run(TLib::Analog, "TransCmd", port, [rec](TPort& p, std::int64_t now, TExchange& ex) {
+    if (rec == nullptr)
+      return benchstatus::BadArgument;
+    ex.Request = RecText(*rec, false);
+    if (!Holds(p, TLib::Analog))
+      return linkstatus::PortNotOpen;
+    if (!p.Analog)
+      return benchstatus::NoAnswer;
+    const std::int32_t status = p.Analog->Exchange(*rec, now);
+    if (status == 0)
+      ex.Answer = RecText(*rec, true);
+    return status;
+  });
+}
+
+std::int32_t TBench::AnGetRecEventKind(std::int32_t port) {
+  return Run(TLib::Analog, "GetRecEventKind", port, [](TPort& p, std::int64_t, TExchange&) {
+    if (!Holds(p, TLib::Analog) || !p.Analog || p.Analog->RecordCount() <= p.RecordsReported)
+      return reckind::None;
+    p.RecordsReported = p.Analog->RecordCount();
+    return p.Analog->RecordKind();
+  });
+}
+
+std::int32_t TBench::AnGetPressInst(std::int32_t port, float* pressure) {
+  return Run(TLib::Analog, "GetPressInst", port,
+             [pressure](TPort& p, std::int64_t now, TExchange& ex) {
+               if (pressure == nullptr)
+                 return benchstatus::BadArgument;
+               if (!Holds(p, TLib::Analog))
+                 return linkstatus::PortNotOpen;
+               if (!p.Analog)
+                 return anreading::NoSignal;
+               const std::int32_t code = p.Analog->Pressure(now, *pressure);
+               if (code == anreading::Valid)
+                 ex.Answer = "p=" + RealText(*pressure);
+               return code;
+             });
+}
+
+std::int32_t TBench::AnGetVelocityInst(std::int32_t port, float* velocity) {
+  return Run(TLib::Analog, "GetVelocityInst", port,
+             [velocity](TPort& p, std::int64_t now, TExchange& ex) {
+               if (velocity == nullptr)
+                 return benchstatus::BadArgument;
+               if (!Holds(p, TLib::Analog))
+                 return linkstatus::PortNotOpen;
+               if (!p.Analog)
+                 return anreading::NoSignal;
+               const std::int32_t code = p.Analog->Velocity(now, *velocity);
+               if (code == anreading::Valid)
+                 ex.Answer = "v=" + RealText(*velocity);
+               return code;
+             });
+}
+
+std::int32_t TBench::AnGetLastError(std::int32_t port, TErrRec* rec) {
+  return Run(TLib::Analog, "GetLastError", port, [rec](TPort& p, std::int64_t, TExchange& ex) {
+    if (rec == nullptr)
+      return benchstatus::BadArgument;
+    if (!Holds(p, TLib::Analog))
+      return linkstatus::PortNotOpen;
+    *rec = p.Analog ? p.Analog->LastError() : TErrRec{0, 0, 0};
+    ex.Answer = "kind=" + HexText(rec->Kind, 2) + " nr=" + HexText(rec->ErrNr, 4);
+    return linkstatus::Ok;
+  });
+}
+
+std::int32_t TBench::AnClrErrors(std::int32_t port) {
+  return Run(TLib::Analog, "ClrErrors", port, [](TPort& p, std::int64_t, TExchange&) {
+    if (!Holds(p, TLib::Analog))
+      return linkstatus::PortNotOpen;
+    if (p.Analog)
+      p.Analog->ClearErrors();
+    return linkstatus::Ok;
+  });
+}
+
+// ---- The switch library ----
+
+std::int32_t TBench::SwIsComXOpen(std::int32_t port) {
+  // A port the library does not serve is not open.
+  if (port < FirstComPort || port > LastComPort)
+    return 0;
+  return Run(TLib::Switch, "IsComXOpen", port,
+             [](TPort& p, std::int64_t, TExchange&) { return Holds(p, TLib::Switch) ? 1 : 0; });
+}
+
+std::int32_t TBench::SwOpenComOnly(std::int32_t port) {
+  return Run(TLib::Switch, "OpenComOnly", port,
+             [this](TPort& p, std::int64_t now, TExchange&) { return Open(p, TLib::Switch, now); });
+}
+
+std::int32_t TBench::SwCloseCom(std::int32_t port) {
+  return Run(TLib::Switch, "CloseCom", port,
+             [this](TPort& p, std::int64_t, TExchange&) { return Close(p, TLib::Switch); });
+}
+
+std::int32_t TBench::SwSetRecEventProc(std::int32_t port, TRecEventProc* proc) {
+  return Run(TLib::Switch, "SetRecEventProc", port, [proc](TPort& p, std::int64_t, TExchange&) {
+    if (!Holds(p, TLib::Switch))
+      return linkstatus::PortNotOpen;
+    p.SwRec = proc;
+    return linkstatus::Ok;
+  });
+}
+
+std::int32_t TBench::SwSetMovAverFilt(std::int32_t port, std::int32_t length) {
+  return Run(TLib::Switch, "SetMovAverFilt", port, [length](TPort& p, std::int64_t, TExchange& ex) {
+    ex.Request = "length=" + std::to_string(length);
+    if (!Holds(p, TLib::Switch))
+      return linkstatus::PortNotOpen;
+    std::int32_t min = 0, max = 0;
+    TSwitchInstrument::IConst(swiconst::I_MAVR_MIN, min);
+    TSwitchInstrument::IConst(swiconst::I_MAVR_MAX, max);
+    if (length < min || length > max)
+      return benchstatus::BadArgument;
+    // The filter belongs to the library; it keeps it also with nothing connected.
+    if (p.Switch)
+      p.Switch->SetFilter(length);
+    return linkstatus::Ok;
+  });
+}
+
+std::int32_t TBench::SwIsDSwitchConn(std::int32_t port, std::int32_t* connected) {
+  return Run(TLib::Switch, "IsDSwitchConn", port,
+             [connected](TPort& p, std::int64_t, TExchange& ex) {
+               if (connected == nullptr)
+                 return benchstatus::BadArgument;
+               if (!Holds(p, TLib::Switch))
+                 return linkstatus::PortNotOpen;
+               *connected = p.Switch ? 1 : 0;
+               ex.Answer = "connected=" + std::to_string(*connected);
+               return linkstatus::Ok;
+             });
+}
+
+std::int32_t TBench::SwGetInfos(std::int32_t port, TSwitchInfos* infos) {
+  return Run(TLib::Switch, "GetInfos", port, [infos](TPort& p, std::int64_t, TExchange& ex) {
+    if (infos == nullptr)
+      return benchstatus::BadArgument;
+    if (!Holds(p, TLib::Switch))
+      return linkstatus::PortNotOpen;
+    if (!p.Switch)
+      return benchstatus::NoAnswer;
+    *infos = p.Switch->Infos();
+    ex.Answer = "Range=" + std::to_string(infos->Range) +
+                " SerialNr=" + std::to_string(infos->SerialNr) +
+                " MainVersion=" + std::to_string(infos->MainVersion) +
+                " SecondVersion=" + std::to_string(infos->SecondVersion) +
+                " CompVersion=" + std::to_string(infos->CompVersion);
+    return linkstatus::Ok;
+  });
+}
+
+std::int32_t TBench::SwReReadConfig(std::int32_t port) {
+  return Run(TLib::Switch, "ReReadConfig", port, [](TPort& p, std::int64_t now, TExchange&) {
+    if (!Holds(p, TLib::Switch))
+      return linkstatus::PortNotOpen;
+    if (!p.Switch)
+      return benchstatus::NoAnswer;
+    return p.Switch->ReReadConfig(now);
+  });
+}
+
+std::int32_t TBench::SwGetConf(std::int32_t port, TSwitchParams* params) {
+  return Run(TLib::Switch, "GetConf", port, [params](TPort& p, std::int64_t, TExchange& ex) {
+    if (params == nullptr)
+      return benchstatus::BadArgument;
+    if (!Holds(p, TLib::Switch))
+      return linkstatus::PortNotOpen;
+    if (!p.Switch)
+      return benchstatus::NoAnswer;
+    const std::int32_t status = p.Switch->GetConf(*params);
+    if (status == 0)
+      ex.Answer = ParamsText(*params);
+    return status;
+  });
+}
+
+std::int32_t TBench::SwSetConf(std::int32_t port, const TSwitchParams& params, std::int32_t code) {
+  return Run(TLib::Switch, "SetConf", port,
+             [this, &params, code](TPort& p, std::int64_t, TExchange& ex) {
+               ex.Request = ParamsText(params) + " code=" + std::to_string(code);
+               if (!Holds(p, TLib::Switch))
+                 return linkstatus::PortNotOpen;
+               if (!p.Switch)
+                 return benchstatus::NoAnswer;
+               const std::int32_t status = p.Switch->SetConf(params, code);
+               if (status == 0)
+                 Persist(p);
+               return status;
+             });
+}
+
+std::int32_t TBench::SwIsProtected(std::int32_t port, std::int32_t* isProtected) {
+  return Run(TLib::Switch, "IsProtected", port,
+             [isProtected](TPort& p, std::int64_t, TExchange& ex) {
+               if (isProtected == nullptr)
+                 return benchstatus::BadArgument;
+               if (!Holds(p, TLib::Switch))
+                 return linkstatus::PortNotOpen;
+               if (!p.Switch)
+                 return benchstatus::NoAnswer;
+               *isProtected = p.Switch->IsProtected() ? 1 : 0;
+               ex.Answer = "protected=" + std::to_string(*isProtected);
+               return linkstatus::Ok;
+             });
+}
+
+std::int32_t TBench::SwSetProtectCode(std::int32_t port, std::int32_t oldCode,
+                                      std::int32_t newCode) {
+  return Run(TLib::Switch, "SetProtectCode", port,
+             [this, oldCode, newCode](TPort& p, std::int64_t, TExchange& ex) {
+               ex.Request = "old=" + std::to_string(oldCode) + " new=" + std::to_string(newCode);
+               if (!Holds(p, TLib::Switch))
+                 return linkstatus::PortNotOpen;
+               if (!p.Switch)
+                 return benchstatus::NoAnswer;
+               const std::int32_t status = p.Switch->SetProtectCode(oldCode, newCode);
+               if (status == 0)
+                 Persist(p);
+               return status;
+             });
+}
+
+std::int32_t TBench::SwZeroAdj(std::int32_t port, std::int32_t code) {
+  return Run(TLib::Switch, "ZeroAdj", port, [this, code](TPort& p, std::int64_t, TExchange& ex) {
+    ex.Request = "code=" + std::to_string(code);
+    if (!Holds(p, TLib::Switch))
+      return linkstatus::PortNotOpen;
+    if (!p.Switch)
+      return benchstatus::NoAnswer;
+    const std::int32_t status = p.Switch->ZeroAdj(code);
+    if (status == 0)
+      Persist(p);
+    return status;
+  });
+}
+
+std::int32_t TBench::SwGetPressInst(std::int32_t port, float* pressure) {
+  return Run(TLib::Switch, "GetPressInst", port,
+             [pressure](TPort& p, std::int64_t now, TExchange& ex) {
+               if (pressure == nullptr)
+                 return benchstatus::BadArgument;
+               if (!Holds(p, TLib::Switch))
+                 return linkstatus::PortNotOpen;
+               if (!p.Switch)
+                 return swreading::NoSignal;
+               const std::int32_t code = p.Switch->Pressure(now, *pressure);
+               if (code == swreading::Valid)
+                 ex.Answer = "p=" + RealText(*pressure);
+               return code;
+             });
+}
+
+std::int32_t TBench::SwGetPressPar(std::int32_t port, float* pressure, float hoseLength,
+                                   float atmPress, float humidity, float gain) {
+  return Run(TLib::Switch, "GetPressPar", port, [=](TPort& p, std::int64_t now, TExchange& ex) {
+    ex.Request = "hose=" + RealText(hoseLength) + " atm=" + RealText(atmPress) +
+                 " humidity=" + RealText(humidity) + " gain=" + RealText(gain);
+    if (pressure == nullptr)
+      return benchstatus::BadArgument;
+    if (!Holds(p, TLib::Switch))
+      return linkstatus::PortNotOpen;
+    if (!p.Switch)
+      return swreading::NoSignal;
+    const std::int32_t code =
+        p.Switch->PressurePar(now, *pressure, hoseLength, atmPress, humidity, gain);
+    if (code == swreading::Valid)
+      ex.Answer = "p=" + RealText(*pressure);
+    return code;
+  });
+}
+
+std::int32_t TBench::SwGetIConst(std::int32_t* value, std::int32_t id) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EnsureLoaded();
+  std::int32_t status = benchstatus::BadArgument;
+  TExchange ex{"id=" + std::to_string(id), {}};
+  std::int32_t v = 0;
+  if (value != nullptr && TSwitchInstrument::IConst(id, v)) {
+    *value = v;
+    ex.Answer = std::to_string(v);
+    status = linkstatus::Ok;
+  }
+  ++exchanges_;
+  TraceLine(TLib::Switch, 0, "GetIConst", ex, status);
+  return status;
+}
+
+std::int32_t TBench::SwGetFConst(float* value, std::int32_t id) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EnsureLoaded();
+  std::int32_t status = benchstatus::BadArgument;
+  TExchange ex{"id=" + std::to_string(id), {}};
+  float v = 0;
+  if (value != nullptr && TSwitchInstrument::FConst(id, v)) {
+    *value = v;
+    ex.Answer = RealText(v);
+    status = linkstatus::Ok;
+  }
+  ++exchanges_;
+  TraceLine(TLib::Switch, 0, "GetFConst", ex, status);
+  return status;
+}
+
+// ---- Set-up, state and messages ----
+
+void TBench::Message(const std::string& text) {
+  messages_.push_back(text);
+  std::fprintf(stderr, "DBench: %s\n", text.c_str());
+}
+
+void TBench::EnsureLoaded() {
+  if (loaded_)
+    return;
+  std::string file = Env(EnvBenchFile);
+  if (file.empty()) {
+    const std::filesystem::path beside = std::filesystem::path(ProgramFolder()) / BenchFileName;
+    std::error_code ec;
+    if (std::filesystem::exists(beside, ec))
+      file = beside.string();
+  }
+  LoadLocked(file, std::string());
+  OpenTrace(Env(EnvTraceFile));
+}
+
+void TBench::LoadLocked(const std::string& file, const std::string& stateFolder) {
+  loaded_ = true;
+  messages_.clear();
+  stateWriteReported_ = false;
+  clock_.Reset();
+  std::vector<std::string> problems;
+  TBenchSetup setup;
+  std::string text;
+  if (file.empty())
+    setup = ParseBenchSetup(DefaultBenchText(), "", problems);
+  else if (ReadTextFile(file, text))
+    setup = ParseBenchSetup(text, file, problems);
+  else
+    problems.push_back("Bench file \"" + file +
+                       "\" cannot be read: the bench has no instruments connected.");
+  for (const std::string& p : problems)
+    Message(p);
+
+  std::string folder = stateFolder;
+  if (folder.empty())
+    folder = Env(EnvStateFolder);
+  if (folder.empty())
+    folder = file.empty() ? ProgramFolder() : std::filesystem::path(file).parent_path().string();
+  if (folder.empty())
+    folder = ".";
+  stateFile_ = (std::filesystem::path(folder) / StateFileName).string();
+  state_ = TIniDoc{};
+  if (ReadTextFile(stateFile_, text)) {
+    std::vector<TIniProblem> stateProblems;
+    state_ = ParseIni(text, stateProblems);
+    for (const TIniProblem& p : stateProblems)
+      Message("State file \"" + stateFile_ + "\", line " + std::to_string(p.Line) + ", key \"" +
+              p.Key + "\": " + p.Text + " (ignored)");
+  }
+
+  for (int i = 0; i < PortCount; ++i) {
+    TPort& p = ports_[static_cast<std::size_t>(i)];
+    p = TPort{};
+    p.Setup = setup.Ports[static_cast<std::size_t>(i)];
+    if (!p.Setup.Connected())
+      continue;
+    p.StateKey = StateKeyOf(p.Setup, i);
+    const TIniSection* stored = state_.Find(p.StateKey);
+    if (p.Setup.IsSwitch()) {
+      p.Switch = std::make_unique<TSwitchInstrument>(p.Setup);
+      if (stored != nullptr)
+        p.Switch->Load(*stored);
+    } else {
+      p.Analog = std::make_unique<TAnalogInstrument>(p.Setup);
+      if (stored != nullptr)
+        p.Analog->Load(*stored);
+    }
+  }
+}
+
+std::int32_t TBench::Load(const std::string& file, const std::string& stateFolder) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (thread_.joinable() && thread_.get_id() == std::this_thread::get_id())
+      return -1; // not from within a callback
+  }
+  StopThread();
+  std::lock_guard<std::mutex> lock(mutex_);
+  const bool wasLoaded = loaded_;
+  LoadLocked(file, stateFolder);
+  if (!wasLoaded)
+    OpenTrace(Env(EnvTraceFile));
+  return static_cast<std::int32_t>(messages_.size());
+}
+
+std::string TBench::Messages() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EnsureLoaded();
+  std::string all;
+  for (const std::string& m : messages_)
+    all += m + "\n";
+  return all;
+}
+
+// ---- Trace ----
+
+void TBench::OpenTrace(const std::string& path) {
+  if (trace_ != nullptr) {
+    std::fclose(trace_);
+    trace_ = nullptr;
+  }
+  if (path.empty())
+    return;
+  trace_ = std::fopen(path.c_str(), "a");
+  if (trace_ == nullptr) {
+    Message("Trace file \"" + path + "\" cannot be written: no trace.");
+    return;
+  }
+  std::fprintf(trace_, "# time_ms\tlibrary\tport\tfunction\trequest\tanswer\tstatus\n");
+  std::fflush(trace_);
+}
+
+void TBench::TraceLine(TLib lib, std::int32_t port, const char* function, const TExchange& ex,
+                       std::int32_t status) {
+  if (trace_ == nullptr)
+    return;
+  const std::string portText = port == 0 ? std::string("-") : "COM" + std::to_string(port);
+  std::fprintf(trace_, "%s\t%s\t%s\t%s\t%s\t%s\t%s\n", std::to_string(clock_.Now()).c_str(),
+               LibName(lib), portText.c_str(), function, ex.Request.c_str(), ex.Answer.c_str(),
+               std::to_string(status).c_str());
+  std::fflush(trace_);
+}
+
+std::int32_t TBench::SetTrace(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EnsureLoaded();
+  OpenTrace(path);
+  return path.empty() || trace_ != nullptr ? 0 : benchstatus::BadArgument;
+}
+
+std::int64_t TBench::ExchangeCount() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return exchanges_;
+}
+
+// ---- Control ----
+
+std::int32_t TBench::SetManualClock(bool manual) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EnsureLoaded();
+  clock_.SetManual(manual);
+  return 0;
+}
+
+std::int32_t TBench::AdvanceTime(std::int64_t ms) {
+  if (ms < 0)
+    return benchstatus::BadArgument;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    EnsureLoaded();
+    clock_.Advance(ms);
+  }
+  wake_.notify_all();
+  return 0;
+}
+
+std::int32_t TBench::SetPressure(std::int32_t port, double pa) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EnsureLoaded();
+  if (port < FirstComPort || port > LastComPort)
+    return linkstatus::PortOutOfRange;
+  TInstrument* inst = ports_[static_cast<std::size_t>(port - 1)].Inst();
+  if (inst == nullptr || !std::isfinite(pa))
+    return benchstatus::BadArgument;
+  inst->SetPressure(pa);
+  return 0;
+}
+
+std::int32_t TBench::GetOutput(std::int32_t port, double* signal, std::int32_t* mode) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EnsureLoaded();
+  if (port < FirstComPort || port > LastComPort)
+    return linkstatus::PortOutOfRange;
+  TPort& p = ports_[static_cast<std::size_t>(port - 1)];
+  if (signal == nullptr || mode == nullptr || !p.Analog)
+    return benchstatus::BadArgument;
+  const std::int64_t now = clock_.Now();
+  Sync(p, now);
+  TOutputMode m = TOutputMode::Measuring;
+  if (!p.Analog->Output(now, *signal, m))
+    return benchstatus::BadArgument;
+  *mode = static_cast<std::int32_t>(m);
+  return 0;
+}
+
+std::int32_t TBench::GetDisplay(std::int32_t port, std::string& text, std::int32_t* contrast) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EnsureLoaded();
+  if (port < FirstComPort || port > LastComPort)
+    return linkstatus::PortOutOfRange;
+  TPort& p = ports_[static_cast<std::size_t>(port - 1)];
+  if (contrast == nullptr || !p.Analog)
+    return benchstatus::BadArgument;
+  const std::int64_t now = clock_.Now();
+  Sync(p, now);
+  int c = 0;
+  if (!p.Analog->Display(now, text, c))
+    return benchstatus::BadArgument;
+  *contrast = c;
+  return 0;
+}
+
+std::int32_t TBench::RaiseError(std::int32_t port, std::int32_t errNr) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    EnsureLoaded();
+    if (port < FirstComPort || port > LastComPort)
+      return linkstatus::PortOutOfRange;
+    TPort& p = ports_[static_cast<std::size_t>(port - 1)];
+    if (!p.Analog || !p.Analog->Powered() || errNr < 0 || errNr > 0xFFFF)
+      return benchstatus::BadArgument;
+    const std::int64_t now = clock_.Now();
+    Sync(p, now);
+    p.Analog->RaiseError(static_cast<std::uint16_t>(errNr), now);
+    Sync(p, now);
+  }
+  wake_.notify_all();
+  return 0;
+}
+
+std::int32_t TBench::PowerCycle(std::int32_t port) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EnsureLoaded();
+  if (port < FirstComPort || port > LastComPort)
+    return linkstatus::PortOutOfRange;
+  TPort& p = ports_[static_cast<std::size_t>(port - 1)];
+  TInstrument* inst = p.Inst();
+  if (inst == nullptr)
+    return benchstatus::BadArgument;
+  inst->PowerUp(clock_.Now());
+  p.RecordsDelivered = p.RecordsReported = inst->RecordCount();
+  p.ErrorPending = false;
+  return 0;
+}
+
+// ---- The thread that delivers records and errors ----
+
+void TBench::StartThread() {
+  if (thread_.joinable())
+    return;
+  stop_ = false;
+  thread_ = std::thread([this] { ThreadMain(); });
+}
+
+void TBench::StopThread() {
+  std::thread t;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+    t = std::move(thread_);
+  }
+  wake_.notify_all();
+  if (!t.joinable())
+    return;
+  if (t.get_id() == std::this_thread::get_id()) {
+    t.detach();
+    return;
+  }
+#ifdef _WIN32
+  // At the unloading of the library a join would wait for the loader forever.
+  t.detach();
+#else
+  t.join();
+#endif
+}
+
+void TBench::ThreadMain() {
+  struct TRecCall {
+    TRecEventProc* Proc;
+    std::int32_t Port;
+  };
+  struct TErrCall {
+    TErrEventProc* Proc;
+    std::int32_t Port;
+  };
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!stop_) {
+    const std::int64_t now = clock_.Now();
+    std::vector<TRecCall> records;
+    std::vector<TErrCall> errors;
+    std::int64_t next = Never;
+    for (std::size_t i = 0; i < ports_.size(); ++i) {
+      TPort& p = ports_[i];
+      TInstrument* inst = p.Inst();
+      if (inst == nullptr || !inst->Powered())
+        continue;
+      Sync(p, now);
+      const auto port = static_cast<std::int32_t>(i + 1);
+      if (inst->RecordCount() > p.RecordsDelivered) {
+        p.RecordsDelivered = inst->RecordCount();
+        TRecEventProc* proc = Holds(p, TLib::Analog)   ? p.AnRec
+                              : Holds(p, TLib::Switch) ? p.SwRec
+                                                       : nullptr;
+        if (proc != nullptr)
+          records.push_back({proc, port});
+      }
+      if (p.ErrorPending) {
+        p.ErrorPending = false;
+        if (Holds(p, TLib::Analog) && p.AnErr != nullptr)
+          errors.push_back({p.AnErr, port});
+      }
+      next = std::min(next, inst->NextEventAt());
+    }
+    if (!records.empty() || !errors.empty()) {
+      // Callbacks run without the lock: they may call the libraries again.
+      lock.unlock();
+      for (const TErrCall& c : errors)
+        c.Proc(c.Port);
+      for (const TRecCall& c : records)
+        c.Proc(c.Port);
+      lock.lock();
+      continue;
+    }
+    std::int64_t waitMs = 200;
+    if (next != Never)
+      waitMs = std::clamp<std::int64_t>(next - now, 1, 200);
+    wake_.wait_for(lock, std::chrono::milliseconds(waitMs));
+  }
+}
+
+} // namespace dtool::bench

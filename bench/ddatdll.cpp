@@ -1,0 +1,70 @@
+// DDatDll: the analog-family link library of the bench. Every function goes to the bench
+// that DBench holds for the whole process.
+#include "bench/benchapi.h"
+
+#include <type_traits>
+
+using namespace dtool;
+
+namespace {
+
+const TAnalogLinkApi& Api() {
+  static const TAnalogLinkApi* api = DBenchAnalogApi();
+  return *api;
+}
+
+} // namespace
+
+#define DDATDLL_FUNCTION(name)                                                                     \
+  static_assert(std::is_same_v<decltype(name), analog::Fn##name>, #name " keeps the contract")
+
+extern "C" {
+
+DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL OpenCom(std::int32_t port) {
+  return Api().OpenCom(port);
+}
+DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL CloseCom(std::int32_t port) {
+  return Api().CloseCom(port);
+}
+DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL SetRecEventProc(std::int32_t port,
+                                                               TRecEventProc* proc) {
+  return Api().SetRecEventProc(port, proc);
+}
+DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL SetErrEventProc(std::int32_t port,
+                                                               TErrEventProc* proc) {
+  return Api().SetErrEventProc(port, proc);
+}
+DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetInstType(std::int32_t port, std::int32_t* code) {
+  return Api().GetInstType(port, code);
+}
+DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL TransCmd(std::int32_t port, TransRec* rec) {
+  return Api().TransCmd(port, rec);
+}
+DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetRecEventKind(std::int32_t port) {
+  return Api().GetRecEventKind(port);
+}
+DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetPressInst(std::int32_t port, float* pressure) {
+  return Api().GetPressInst(port, pressure);
+}
+DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetVelocityInst(std::int32_t port, float* velocity) {
+  return Api().GetVelocityInst(port, velocity);
+}
+DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetLastError(std::int32_t port, TErrRec* rec) {
+  return Api().GetLastError(port, rec);
+}
+DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL ClrErrors(std::int32_t port) {
+  return Api().ClrErrors(port);
+}
+}
+
+DDATDLL_FUNCTION(OpenCom);
+DDATDLL_FUNCTION(CloseCom);
+DDATDLL_FUNCTION(SetRecEventProc);
+DDATDLL_FUNCTION(SetErrEventProc);
+DDATDLL_FUNCTION(GetInstType);
+DDATDLL_FUNCTION(TransCmd);
+DDATDLL_FUNCTION(GetRecEventKind);
+DDATDLL_FUNCTION(GetPressInst);
+DDATDLL_FUNCTION(GetVelocityInst);
+DDATDLL_FUNCTION(GetLastError);
+DDATDLL_FUNCTION(ClrErrors);
