@@ -83,6 +83,7 @@ BenchTest::~BenchTest() {
 
 void BenchTest::StartBench(const std::string& benchText, std::int32_t port, std::uint8_t type) {
   const std::filesystem::path file = folder_ / "DBench.ini";
+  std::filesystem::remove(folder_ / "DBenchState.ini"); // every set-up starts from the factory
   std::ofstream(file) << "[Bench]\nDescription = comm test\n" << benchText;
   const std::int32_t problems = Control().Load(file.string().c_str(), folder_.string().c_str());
   char messages[2000] = {};
