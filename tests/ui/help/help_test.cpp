@@ -1,0 +1,425 @@
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include "ui/help/helpfile.h"
+#include "ui/help/helpform.h"
+#include "ui/help/helpsystem.h"
+
+// Readable QStrings in failure messages.
+void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace dtool {
+namespace {
+
+// Every test starts without help file and without help windows.
+class HelpTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    CloseHelpWindows();
+    SetHelpFile(QString());
+  }
+  void TearDown() override { CloseHelpWindows(); }
+};
+
+THelpFile LoadOrFail(const QString& path) {
+  THelpFile file;
+  QString error;
+  EXPECT_TRUE(file.Load(path, &error)) << path.toStdString() << ": " << error.toStdString();
+  return file;
+}
+
+// Clicks the link with the given address in the help window's page, as the operator does.
+void ClickLink(THelpBrowser* browser, const QString& href) {
+  QTextDocument* doc = browser->document();
+  for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      if (fragment.charFormat().anchorHref() != href)
+        continue;
+      QTextCursor cursor(doc);
+      cursor.setPosition(fragment.position() + 1);
+      browser->setTextCursor(cursor);
+      browser->ensureCursorVisible();
+      const QPoint at = browser->cursorRect(cursor).center() - QPoint(2, 0);
+      QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, at);
+      return;
+    }
+  ADD_FAILURE() << "no link to " << href.toStdString();
+}
+
+// Clicks a tool button of a help window through the window system, so that a window
+// blocked by a modal dialog does not get the click.
+void ClickThroughWindow(THelpForm* form, const char* actionName) {
+  auto* bar = form->findChild<QToolBar*>(QStringLiteral("HelpToolBar"));
+  ASSERT_NE(bar, nullptr);
+  auto* action = form->findChild<QAction*>(QString::fromLatin1(actionName));
+  ASSERT_NE(action, nullptr);
+  QWidget* button = bar->widgetForAction(action);
+  ASSERT_NE(button, nullptr);
+  ASSERT_NE(form->windowHandle(), nullptr);
+  const QPoint at = button->mapTo(form, button->rect().center());
+  QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {}, at);
+}
+
+TEST_F(HelpTest, BothLanguageFilesLieBesideTheProgramWithTheSameTopics) {
+  const QString english = HelpFilePathFor(0);
+  const QString german = HelpFilePathFor(1);
+  EXPECT_TRUE(english.endsWith(QStringLiteral("/Help/DToolPcEN_V4.html"))) << english.toStdString();
+  EXPECT_TRUE(german.endsWith(QStringLiteral("/Help/DToolPcGE_V4.html"))) << german.toStdString();
+  EXPECT_TRUE(HelpFilePathFor(2).isEmpty());
+  EXPECT_TRUE(HelpFilePathFor(-1).isEmpty());
+  ASSERT_TRUE(HelpFileExists(english));
+  ASSERT_TRUE(HelpFileExists(german));
+
+  const THelpFile en = LoadOrFail(english);
+  const THelpFile ge = LoadOrFail(german);
+  EXPECT_EQ(en.Language(), "en");
+  EXPECT_EQ(ge.Language(), "de");
+
+  // A topic added to one language only, or a link to no topic, is a fault of the files.
+  QStringList enIds, geIds;
+  for (const THelpTopic& topic : en.Topics())
+    enIds << topic.id;
+  for (const THelpTopic& topic : ge.Topics())
+    geIds << topic.id;
+  EXPECT_EQ(enIds, geIds);
+  static const QRegularExpression link(QStringLiteral("href=\"#([^\"]+)\""));
+  for (const THelpFile* file : {&en, &ge})
+    for (const THelpTopic& topic : file->Topics())
+      for (auto it = link.globalMatch(topic.body); it.hasNext();) {
+        const QString target = it.next().captured(1);
+        EXPECT_NE(file->TopicById(target), nullptr)
+            << file->Language().toStdString() << " " << topic.id.toStdString() << " links to "
+            << target.toStdString();
+      }
+}
+
+struct TTopicCase {
+  int language;
+  int context;
+  const char* title;
+};
+
+void PrintTo(const TTopicCase& c, std::ostream* os) {
+  *os << "language " << c.language << ", context " << c.context;
+}
+
+class HelpTopicTest : public HelpTest, public ::testing::WithParamInterface<TTopicCase> {};
+
+TEST_P(HelpTopicTest, OpensTheMainHelpWindowAtTheContextsTopic) {
+  const TTopicCase& c = GetParam();
+  SetHelpFile(HelpFilePathFor(c.language));
+  EXPECT_TRUE(ShowHelpTopic(c.context));
+
+  THelpForm* form = FindHelpWindow();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->objectName(), "HelpForm");
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(form->CurrentContext(), c.context);
+  EXPECT_TRUE(form->CurrentTopicFound());
+  const QString title = QString::fromUtf8(c.title);
+  EXPECT_EQ(form->CurrentTitle(), title);
+  EXPECT_TRUE(form->windowTitle().startsWith(title + " - ")) << form->windowTitle().toStdString();
+  EXPECT_TRUE(form->Browser()->toPlainText().startsWith(title));
+  ASSERT_NE(form->Contents()->currentItem(), nullptr);
+  EXPECT_EQ(form->Contents()->currentItem()->text(), title);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindowContexts, HelpTopicTest,
+    ::testing::Values(TTopicCase{0, 1000, "Transmitters DravonDat and DravonVision"},
+                      TTopicCase{0, 1001, "DravonSwitch, and no instrument"},
+                      TTopicCase{0, 1002, "Static models Dravon-ST..."},
+                      TTopicCase{0, 10000, "Nozzle compensation and velocity measurement"},
+                      TTopicCase{1, 1000, "Messumformer DravonDat und DravonVision"},
+                      TTopicCase{1, 1001, "DravonSwitch und kein Gerät"},
+                      TTopicCase{1, 1002, "Statische Modelle Dravon-ST..."},
+                      TTopicCase{1, 10000, "Schlauchkompensation und Geschwindigkeitsmessung"}),
+    [](const ::testing::TestParamInfo<TTopicCase>& info) {
+      return std::string(info.param.language == 0 ? "English" : "German") + "_" +
+             std::to_string(info.param.context);
+    });
+
+TEST_F(HelpTest, SubWindowIsASecondSmallerWindowAndKeepsTheHelpFile) {
+  const QString path = HelpFilePathFor(0);
+  SetHelpFile(path);
+  ASSERT_TRUE(ShowHelpTopic(1000));
+  ASSERT_TRUE(ShowHelpTopicInWindow(SubHelpWindow, 10000));
+  EXPECT_EQ(HelpFile(), path);
+
+  THelpForm* main = FindHelpWindow();
+  THelpForm* sub = FindHelpWindow(SubHelpWindow);
+  ASSERT_NE(main, nullptr);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_NE(main, sub);
+  EXPECT_EQ(sub->objectName(), "HelpForm_sub");
+  EXPECT_TRUE(main->isVisible());
+  EXPECT_TRUE(sub->isVisible());
+  EXPECT_EQ(main->CurrentContext(), 1000);
+  EXPECT_EQ(sub->CurrentContext(), 10000);
+  EXPECT_TRUE(main->Contents()->isVisible());
+  EXPECT_FALSE(sub->Contents()->isVisible());
+  EXPECT_LT(sub->width() * sub->height(), main->width() * main->height());
+
+  // The next topic for "sub" goes to the same window.
+  ASSERT_TRUE(ShowHelpTopicInWindow(SubHelpWindow, 1001));
+  EXPECT_EQ(FindHelpWindow(SubHelpWindow), sub);
+  EXPECT_EQ(sub->CurrentContext(), 1001);
+  EXPECT_EQ(main->CurrentContext(), 1000);
+}
+
+TEST_F(HelpTest, UnknownContextShowsTopicNotFoundInTheFilesLanguage) {
+  const struct {
+    int language;
+    const char* title;
+  } cases[] = {{0, "Topic not found"}, {1, "Thema nicht gefunden"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.language);
+    SetHelpFile(HelpFilePathFor(c.language));
+    EXPECT_FALSE(ShowHelpTopic(4242));
+    THelpForm* form = FindHelpWindow();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->CurrentContext(), 4242);
+    EXPECT_FALSE(form->CurrentTopicFound());
+    EXPECT_EQ(form->CurrentTitle(), QString::fromUtf8(c.title));
+    EXPECT_TRUE(form->Browser()->toPlainText().contains(QStringLiteral("4242")));
+    EXPECT_EQ(form->Contents()->currentItem(), nullptr);
+    EXPECT_FALSE(ShowHelpTopicInWindow(SubHelpWindow, -7));
+
+    // The window goes on working.
+    EXPECT_TRUE(ShowHelpTopic(1002));
+    EXPECT_EQ(form->CurrentContext(), 1002);
+  }
+}
+
+struct TDamagedCase {
+  const char* name;
+  QByteArray content; // written to the file; see the cases for the file that is missing
+  int context;        // the context asked for
+  bool shown;         // whether that topic shows
+  const char* title;  // title of the page shown
+};
+
+TEST_F(HelpTest, DamagedOrMissingFilesNeverEndTheProgram) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QFile realFile(HelpFilePathFor(0));
+  ASSERT_TRUE(realFile.open(QIODevice::ReadOnly));
+  const QByteArray real = realFile.readAll();
+  const qsizetype cut = real.indexOf("<section id=\"ctx1002\">") + 120;
+  ASSERT_GT(cut, 120);
+  QByteArray binary;
+  for (int i = 0; i < 4096; ++i)
+    binary.append(char((i * 7919) & 0xFF));
+
+  const TDamagedCase cases[] = {
+      {"empty", QByteArray(), 1000, false, "Help file not available"},
+      {"binary", binary, 1000, false, "Help file not available"},
+      {"no topics", "<html><body><p>Hello</p><section></section></body></html>", 1000, false,
+       "Help file not available"},
+      {"cut inside a topic, earlier topic", real.left(cut), 1001, true,
+       "DravonSwitch, and no instrument"},
+      {"cut inside a topic, that topic", real.left(cut), 1002, true, "Static models Dravon-ST..."},
+      {"cut inside a topic, later topic", real.left(cut), 10000, false, "Topic not found"},
+      {"unclosed tags", "<section id=\"ctx5\"><h1>Five<section id='ctx6'><h1>Six</h1><section", 6,
+       true, "Six"},
+      {"unclosed heading", "<section id=\"ctx5\"><h1>Five<section id='ctx6'><h1>Six</h1>", 5, true,
+       "ctx5"},
+      {"context out of range",
+       "<section id=\"ctx99999999999\"><h1>Big</h1></section><section id=ctx-1>x</section>", 1000,
+       false, "Topic not found"},
+      {"endless tags", QByteArray("<section id=x>").repeated(200000), 1000, false,
+       "Topic not found"},
+      {"tag never closed", "<section id=\"ctx1000\"" + QByteArray(100000, ' '), 1000, false,
+       "Help file not available"},
+  };
+  for (const TDamagedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString path = dir.filePath(QString::fromLatin1(c.name).replace(' ', '_') + ".html");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(c.content);
+    file.close();
+    SetHelpFile(path);
+    EXPECT_TRUE(HelpFileExists(path));
+    EXPECT_EQ(ShowHelpTopic(c.context), c.shown);
+    THelpForm* form = FindHelpWindow();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->CurrentTitle(), QString::fromUtf8(c.title));
+    if (!c.shown && QString::fromUtf8(c.title) == "Help file not available") {
+      EXPECT_TRUE(form->Browser()->toPlainText().contains(path));
+    }
+  }
+
+  // Missing: no file, a folder, a file too large to be a help file.
+  const QString tooLarge = dir.filePath("large.html");
+  {
+    QFile file(tooLarge);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(MaxHelpFileSize + 1));
+  }
+  for (const QString& path : {dir.filePath("none.html"), dir.path(), tooLarge, QString()}) {
+    SCOPED_TRACE(path.toStdString());
+    SetHelpFile(path);
+    EXPECT_EQ(HelpFileExists(path), path == tooLarge);
+    EXPECT_FALSE(ShowHelpTopic(1000));
+    EXPECT_FALSE(ShowHelpTopicInWindow(SubHelpWindow, 10000));
+    EXPECT_EQ(FindHelpWindow()->CurrentTitle(), "Help file not available");
+    EXPECT_EQ(FindHelpWindow(SubHelpWindow)->CurrentTitle(), "Help file not available");
+    if (!path.isEmpty()) {
+      EXPECT_TRUE(FindHelpWindow()->Browser()->toPlainText().contains(path));
+    }
+  }
+
+  // A damaged file mended on disk is read again.
+  const QString mended = dir.filePath("empty.html");
+  SetHelpFile(mended);
+  EXPECT_FALSE(ShowHelpTopic(1000));
+  {
+    QFile file(mended);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(real);
+  }
+  EXPECT_TRUE(ShowHelpTopic(1000));
+  EXPECT_EQ(FindHelpWindow()->CurrentTitle(), "Transmitters DravonDat and DravonVision");
+}
+
+TEST_F(HelpTest, LinksBackForwardHomeAndContentsMoveBetweenTopics) {
+  SetHelpFile(HelpFilePathFor(0));
+  ASSERT_TRUE(ShowHelpTopic(1000));
+  THelpForm* form = FindHelpWindow();
+  ASSERT_NE(form, nullptr);
+  auto* back = form->findChild<QAction*>(QStringLiteral("HelpBackAct"));
+  auto* forward = form->findChild<QAction*>(QStringLiteral("HelpForwardAct"));
+  ASSERT_NE(back, nullptr);
+  ASSERT_NE(forward, nullptr);
+  EXPECT_FALSE(back->isEnabled());
+
+  ClickLink(form->Browser(), QStringLiteral("#ctx10000"));
+  EXPECT_EQ(form->CurrentContext(), 10000);
+  EXPECT_TRUE(back->isEnabled());
+
+  form->Back();
+  EXPECT_EQ(form->CurrentContext(), 1000);
+  EXPECT_TRUE(forward->isEnabled());
+  form->Forward();
+  EXPECT_EQ(form->CurrentContext(), 10000);
+
+  form->Home();
+  EXPECT_EQ(form->CurrentTopicId(), "start");
+  EXPECT_EQ(form->CurrentContext(), -1);
+  EXPECT_EQ(form->CurrentTitle(), "Working with DravonTool");
+
+  // Choosing a topic in the list shows it.
+  QListWidget* list = form->Contents();
+  const QList<QListWidgetItem*> items =
+      list->findItems(QStringLiteral("Static models Dravon-ST..."), Qt::MatchExactly);
+  ASSERT_EQ(items.size(), 1);
+  list->setCurrentItem(items.first());
+  EXPECT_EQ(form->CurrentContext(), 1002);
+
+  // The German file brings the window's own texts in German.
+  SetHelpFile(HelpFilePathFor(1));
+  ASSERT_TRUE(ShowHelpTopic(1002));
+  EXPECT_EQ(back->text(), QString::fromUtf8("Zurück"));
+  EXPECT_FALSE(back->isEnabled()); // a new file starts a new history
+  EXPECT_TRUE(form->windowTitle().endsWith(QStringLiteral(" - DravonTool Hilfe")));
+}
+
+TEST_F(HelpTest, HelpKeyOpensTheTopicOfTheFocusedControl) {
+  InstallHelpKey();
+  InstallHelpKey(); // a second call changes nothing
+  SetHelpFile(HelpFilePathFor(0));
+
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* plain = new QLineEdit(&window);
+  auto* own = new QLineEdit(&window);
+  layout->addWidget(plain);
+  layout->addWidget(own);
+  SetHelpContext(&window, 1002);
+  SetHelpContext(own, 10000);
+  EXPECT_EQ(HelpContextOf(plain), 1002);
+  EXPECT_EQ(HelpContextOf(own), 10000);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+  plain->setFocus();
+  QTest::keyClick(plain, Qt::Key_F1);
+  ASSERT_NE(FindHelpWindow(), nullptr);
+  EXPECT_EQ(FindHelpWindow()->CurrentContext(), 1002);
+
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  own->setFocus();
+  QTest::keyClick(own, Qt::Key_F1);
+  EXPECT_EQ(FindHelpWindow()->CurrentContext(), 10000);
+
+  // Without any context F1 is left to the control.
+  QLineEdit lonely;
+  lonely.show();
+  lonely.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&lonely));
+  lonely.setFocus();
+  QTest::keyClick(&lonely, Qt::Key_F1);
+  EXPECT_EQ(FindHelpWindow()->CurrentContext(), 10000);
+}
+
+TEST_F(HelpTest, HelpWindowsStayUsableWhileAModalDialogRuns) {
+  SetHelpFile(HelpFilePathFor(0));
+  ASSERT_TRUE(ShowHelpTopic(1000)); // opened before the dialog
+  THelpForm* main = FindHelpWindow();
+
+  QDialog dialog;
+  dialog.resize(200, 100);
+  QString mainTopic, subTopic;
+  QTimer::singleShot(0, &dialog, [&] {
+    // A window opened from the dialog, as the wizards' help buttons do.
+    ShowHelpTopicInWindow(SubHelpWindow, 10000);
+    QCoreApplication::processEvents();
+    ClickThroughWindow(FindHelpWindow(SubHelpWindow), "HelpHomeAct");
+    subTopic = FindHelpWindow(SubHelpWindow)->CurrentTopicId();
+    // The window that was open before the dialog joins it.
+    ClickThroughWindow(main, "HelpHomeAct");
+    mainTopic = main->CurrentTopicId();
+    dialog.accept();
+  });
+  dialog.exec();
+
+  EXPECT_EQ(subTopic, "start");
+  EXPECT_EQ(mainTopic, "start");
+  // Once the dialog is gone the windows no longer hang on it.
+  QCoreApplication::processEvents();
+  EXPECT_EQ(FindHelpWindow(SubHelpWindow)->windowHandle()->transientParent(), nullptr);
+  EXPECT_EQ(main->windowHandle()->transientParent(), nullptr);
+}
+
+} // namespace
+} // namespace dtool
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  const int rc = RUN_ALL_TESTS();
+  dtool::CloseHelpWindows();
+  return rc;
+}
