@@ -93,8 +93,14 @@ TIniDoc ParseIni(std::string_view text, std::vector<TIniProblem>& problems) {
       problems.push_back({lineNo, line, "is not of the form key = value"});
       continue;
     }
-    TIniEntry entry{Trim(std::string_view(line).substr(0, eq)),
-                    Trim(std::string_view(line).substr(eq + 1)), lineNo};
+    // A comment may follow the value after a blank.
+    std::string_view value = std::string_view(line).substr(eq + 1);
+    for (std::size_t i = 1; i < value.size(); ++i)
+      if ((value[i] == ';' || value[i] == '#') && (value[i - 1] == ' ' || value[i - 1] == '\t')) {
+        value = value.substr(0, i);
+        break;
+      }
+    TIniEntry entry{Trim(std::string_view(line).substr(0, eq)), Trim(value), lineNo};
     if (current == nullptr) {
       problems.push_back({lineNo, entry.Key, "stands outside a section"});
       continue;

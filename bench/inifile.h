@@ -1,6 +1,7 @@
 #pragma once
 // A small INI reader and writer for the bench file and the instruments' state file:
-// "[Section]" lines, "key = value" lines, comments after ';' or '#' at the start of a line.
+// "[Section]" lines, "key = value" lines, comments after ';' or '#' at the start of a line
+// or after a blank behind a value.
 // Numbers are read and written without the process locale.
 #include <cstdint>
 #include <string>

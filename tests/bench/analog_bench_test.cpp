@@ -54,10 +54,11 @@ TEST_F(AnalogBench, DetectionOfNothingAndOfTheSwitchGivesCodeZero) {
 // ---- Identity ----
 
 TEST_F(AnalogBench, IdentityRegistersReportTheBenchFile) {
-  ASSERT_EQ(Setup(OnePort("Instrument = DravonDat\nSerial = 1234567\nRangeMax = 250\n"
-                          "RangeMin = -100\nFirmware = 01.12\nSensorFirmware = 01.3\n"
-                          "CapLevel = 2\nHostLevel = 3\nOutput = voltage")),
-            0)
+  ASSERT_EQ(
+      Setup(OnePort("Instrument = DravonDat\nSerial = 1234567 ; on the label\nRangeMax = 250\n"
+                    "RangeMin = -100\nFirmware = 01.12\nSensorFirmware = 01.3\n"
+                    "CapLevel = 2\nHostLevel = 3\nOutput = voltage")),
+      0)
       << Messages();
   OpenAnalog(1);
   EXPECT_EQ(Ask(1, 0xA101).BBAA, 250);

@@ -84,6 +84,9 @@ struct TBenchControl {
 inline std::string LinkDir() {
   return DTOOL_LINK_DIR;
 }
+inline std::string BenchLibraryPath() {
+  return LinkLibraryPath(LinkDir(), DTOOL_BENCH_LIBRARY + LinkLibrarySuffix());
+}
 
 class BenchTest : public ::testing::Test {
 protected:
@@ -91,8 +94,7 @@ protected:
     TLinkLoadError err;
     ASSERT_TRUE(an.Load(LinkDir(), err)) << err.Text();
     ASSERT_TRUE(sw.Load(LinkDir(), err)) << err.Text();
-    ASSERT_TRUE(benchLib.Open(LinkLibraryPath(LinkDir(), "DBench" + LinkLibrarySuffix()), err))
-        << err.Text();
+    ASSERT_TRUE(benchLib.Open(BenchLibraryPath(), err)) << err.Text();
     ASSERT_TRUE(bench.Resolve(benchLib, err)) << err.Text();
   }
 

@@ -215,6 +215,18 @@ TEST_F(SystemBench, PowerCycleForgetsWhatWasNotStored) {
   EXPECT_EQ(Ask(1, 0xA204).BBAA, 7);
 }
 
+// Sets an environment variable; empty removes it.
+void SetEnv(const char* name, const std::string& value) {
+#ifdef _WIN32
+  _putenv_s(name, value.c_str());
+#else
+  if (value.empty())
+    ::unsetenv(name);
+  else
+    ::setenv(name, value.c_str(), 1);
+#endif
+}
+
 // Unloads every library of the fixture: with them, DBench and its bench go.
 void UnloadAll(TAnalogLink& an, TSwitchLink& sw, TLinkLibrary& benchLib) {
   an.Unload();
@@ -225,14 +237,13 @@ void UnloadAll(TAnalogLink& an, TSwitchLink& sw, TLinkLibrary& benchLib) {
 TEST_F(SystemBench, BenchFileStateAndTraceFromTheEnvironmentAcrossUnloading) {
   const std::string file = folder.Write("env.ini", TwoInstruments);
   const std::string trace = (folder.Path() / "trace.txt").string();
-  ::setenv("DTOOL_BENCH", file.c_str(), 1);
-  ::setenv("DTOOL_BENCH_STATE", folder.Path().string().c_str(), 1);
-  ::setenv("DTOOL_BENCH_TRACE", trace.c_str(), 1);
+  SetEnv("DTOOL_BENCH", file);
+  SetEnv("DTOOL_BENCH_STATE", folder.Path().string());
+  SetEnv("DTOOL_BENCH_TRACE", trace);
   struct Unset {
     ~Unset() {
-      ::unsetenv("DTOOL_BENCH");
-      ::unsetenv("DTOOL_BENCH_STATE");
-      ::unsetenv("DTOOL_BENCH_TRACE");
+      for (const char* name : {"DTOOL_BENCH", "DTOOL_BENCH_STATE", "DTOOL_BENCH_TRACE"})
+        SetEnv(name, "");
     }
   } unset;
 
@@ -241,7 +252,7 @@ TEST_F(SystemBench, BenchFileStateAndTraceFromTheEnvironmentAcrossUnloading) {
     TLinkLoadError err;
     ASSERT_TRUE(an.Load(LinkDir(), err)) << err.Text();
     ASSERT_TRUE(sw.Load(LinkDir(), err)) << err.Text();
-    ASSERT_TRUE(benchLib.Open(LinkLibraryPath(LinkDir(), "DBench" + LinkLibrarySuffix()), err));
+    ASSERT_TRUE(benchLib.Open(BenchLibraryPath(), err));
     ASSERT_TRUE(bench.Resolve(benchLib, err));
     ASSERT_EQ(bench.ExchangeCount(), 0) << "a new bench, not the one of before";
   };
