@@ -528,16 +528,13 @@ bool TAnalogInstrument::Display(std::int64_t now, std::string& text, int& contra
 }
 
 void TAnalogInstrument::Save(TIniSection& section) const {
-  section.Set("Stamp", setup_.FactoryStamp);
   section.Set("ProtectionCode", std::to_string(stored_.ProtCode));
   section.Set("Zero", RealText(stored_.Zero));
   for (const auto& [read, value] : stored_.Regs)
     section.Set("R" + HexText(read, 4), HexText(value, 4));
 }
 
-bool TAnalogInstrument::Load(const TIniSection& section) {
-  if (section.Get("Stamp") != setup_.FactoryStamp)
-    return false;
+void TAnalogInstrument::Load(const TIniSection& section) {
   TMemory m = stored_;
   std::int64_t i = 0;
   double r = 0;
@@ -557,7 +554,6 @@ bool TAnalogInstrument::Load(const TIniSection& section) {
   stored_ = m;
   working_ = m;
   shownUnit_ = Reg(reg::DispUnit);
-  return true;
 }
 
 } // namespace dtool::bench

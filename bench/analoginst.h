@@ -62,10 +62,9 @@ public:
 
   // The configuration to be stored (the command B10C) since the last call.
   bool TakeStoreRequest();
-  // The stored configuration, for the state file; Load takes it back when it was made for
-  // the same factory settings.
+  // The stored configuration, for the state file, and back.
   void Save(TIniSection& section) const;
-  bool Load(const TIniSection& section);
+  void Load(const TIniSection& section);
 
   bool Output(std::int64_t now, double& signal, TOutputMode& mode) const;
   bool Display(std::int64_t now, std::string& text, int& contrast) const;

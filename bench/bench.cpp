@@ -146,6 +146,7 @@ void TBench::Sync(TPort& p, std::int64_t now) {
 void TBench::Persist(TPort& p) {
   TIniSection& section = state_.Add(p.StateKey);
   section.Entries.clear();
+  section.Set("Stamp", p.Setup.FactoryStamp);
   if (p.Analog)
     p.Analog->Save(section);
   else if (p.Switch)
@@ -188,25 +189,37 @@ std::int32_t TBench::Run(TLib lib, const char* function, std::int32_t port, cons
   return status;
 }
 
+std::int32_t TBench::OpenPort(TLib lib, const char* function, std::int32_t port) {
+  return Run(lib, function, port,
+             [this, lib](TPort& p, std::int64_t now, TExchange&) { return Open(p, lib, now); });
+}
+
+std::int32_t TBench::ClosePort(TLib lib, std::int32_t port) {
+  return Run(lib, "CloseCom", port,
+             [this, lib](TPort& p, std::int64_t, TExchange&) { return Close(p, lib); });
+}
+
+std::int32_t TBench::SetRecProc(TLib lib, std::int32_t port, TRecEventProc* proc) {
+  return Run(lib, "SetRecEventProc", port, [lib, proc](TPort& p, std::int64_t, TExchange&) {
+    if (!Holds(p, lib))
+      return linkstatus::PortNotOpen;
+    (lib == TLib::Analog ? p.AnRec : p.SwRec) = proc;
+    return linkstatus::Ok;
+  });
+}
+
 // ---- The analog library ----
 
 std::int32_t TBench::AnOpenCom(std::int32_t port) {
-  return Run(TLib::Analog, "OpenCom", port,
-             [this](TPort& p, std::int64_t now, TExchange&) { return Open(p, TLib::Analog, now); });
+  return OpenPort(TLib::Analog, "OpenCom", port);
 }
 
 std::int32_t TBench::AnCloseCom(std::int32_t port) {
-  return Run(TLib::Analog, "CloseCom", port,
-             [this](TPort& p, std::int64_t, TExchange&) { return Close(p, TLib::Analog); });
+  return ClosePort(TLib::Analog, port);
 }
 
 std::int32_t TBench::AnSetRecEventProc(std::int32_t port, TRecEventProc* proc) {
-  return Run(TLib::Analog, "SetRecEventProc", port, [proc](TPort& p, std::int64_t, TExchange&) {
-    if (!Holds(p, TLib::Analog))
-      return linkstatus::PortNotOpen;
-    p.AnRec = proc;
-    return linkstatus::Ok;
-  });
+  return SetRecProc(TLib::Analog, port, proc);
 }
 
 std::int32_t TBench::AnSetErrEventProc(std::int32_t port, TErrEventProc* proc) {
@@ -321,22 +334,15 @@ std::int32_t TBench::SwIsComXOpen(std::int32_t port) {
 }
 
 std::int32_t TBench::SwOpenComOnly(std::int32_t port) {
-  return Run(TLib::Switch, "OpenComOnly", port,
-             [this](TPort& p, std::int64_t now, TExchange&) { return Open(p, TLib::Switch, now); });
+  return OpenPort(TLib::Switch, "OpenComOnly", port);
 }
 
 std::int32_t TBench::SwCloseCom(std::int32_t port) {
-  return Run(TLib::Switch, "CloseCom", port,
-             [this](TPort& p, std::int64_t, TExchange&) { return Close(p, TLib::Switch); });
+  return ClosePort(TLib::Switch, port);
 }
 
 std::int32_t TBench::SwSetRecEventProc(std::int32_t port, TRecEventProc* proc) {
-  return Run(TLib::Switch, "SetRecEventProc", port, [proc](TPort& p, std::int64_t, TExchange&) {
-    if (!Holds(p, TLib::Switch))
-      return linkstatus::PortNotOpen;
-    p.SwRec = proc;
-    return linkstatus::Ok;
-  });
+  return SetRecProc(TLib::Switch, port, proc);
 }
 
 std::int32_t TBench::SwSetMovAverFilt(std::int32_t port, std::int32_t length) {
@@ -602,7 +608,10 @@ void TBench::LoadLocked(const std::string& file, const std::string& stateFolder)
     if (!p.Setup.Connected())
       continue;
     p.StateKey = StateKeyOf(p.Setup, i);
+    // A stored state made for other factory settings belongs to another instrument.
     const TIniSection* stored = state_.Find(p.StateKey);
+    if (stored != nullptr && stored->Get("Stamp") != p.Setup.FactoryStamp)
+      stored = nullptr;
     if (p.Setup.IsSwitch()) {
       p.Switch = std::make_unique<TSwitchInstrument>(p.Setup);
       if (stored != nullptr)

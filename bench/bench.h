@@ -140,6 +140,10 @@ private:
   // port's latency.
   std::int32_t Run(TLib lib, const char* function, std::int32_t port, const TBody& body);
   static bool Holds(const TPort& p, TLib lib);
+  // What both libraries do alike.
+  std::int32_t OpenPort(TLib lib, const char* function, std::int32_t port);
+  std::int32_t ClosePort(TLib lib, std::int32_t port);
+  std::int32_t SetRecProc(TLib lib, std::int32_t port, TRecEventProc* proc);
   std::int32_t Open(TPort& p, TLib lib, std::int64_t now);
   std::int32_t Close(TPort& p, TLib lib);
   void Sync(TPort& p, std::int64_t now);

@@ -217,7 +217,6 @@ std::int32_t TSwitchInstrument::PressurePar(std::int64_t now, float& value, doub
 }
 
 void TSwitchInstrument::Save(TIniSection& section) const {
-  section.Set("Stamp", setup_.FactoryStamp);
   section.Set("ProtectionCode", std::to_string(protCode_));
   section.Set("Zero", RealText(zero_));
   section.Set("Newer", newer_ ? "1" : "0");
@@ -227,9 +226,7 @@ void TSwitchInstrument::Save(TIniSection& section) const {
     section.Set(f.Key, std::to_string(config_.*f.Field));
 }
 
-bool TSwitchInstrument::Load(const TIniSection& section) {
-  if (section.Get("Stamp") != setup_.FactoryStamp)
-    return false;
+void TSwitchInstrument::Load(const TIniSection& section) {
   TSwitchParams p = config_;
   std::int64_t i = 0;
   double r = 0;
@@ -247,7 +244,6 @@ bool TSwitchInstrument::Load(const TIniSection& section) {
     if (ReadInt(section.Get(f.Key), i, 0, 255))
       p.*f.Field = static_cast<std::uint8_t>(i);
   config_ = Limited(p);
-  return true;
 }
 
 } // namespace dtool::bench

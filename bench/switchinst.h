@@ -33,9 +33,9 @@ public:
   std::int32_t PressurePar(std::int64_t now, float& value, double hoseLength, double atmPress,
                            double humidity, double gain) const;
 
-  // The stored configuration, for the state file.
+  // The stored configuration, for the state file, and back.
   void Save(TIniSection& section) const;
-  bool Load(const TIniSection& section);
+  void Load(const TIniSection& section);
 
   // The switch library's constants (GetIConst, GetFConst); false for an unknown id.
   static bool IConst(std::int32_t id, std::int32_t& value);
