@@ -27,7 +27,7 @@ TEST_F(AnalogBench, DetectionCodesGiveEveryTypeBack) {
                               {10, 1, true}, {11, 2, true}};
   for (const DetectCase& c : cases) {
     SCOPED_TRACE("type " + std::to_string(c.type));
-    ASSERT_EQ(Setup(OnePort("Instrument = " + std::to_string(c.type))), 0) << Messages();
+    ASSERT_EQ(UseBench(OnePort("Instrument = " + std::to_string(c.type))), 0) << Messages();
     ASSERT_EQ(an->OpenCom(1), 0);
     std::int32_t code = -1;
     EXPECT_EQ(an->GetInstType(1, &code), 0);
@@ -39,7 +39,7 @@ TEST_F(AnalogBench, DetectionCodesGiveEveryTypeBack) {
 }
 
 TEST_F(AnalogBench, DetectionOfNothingAndOfTheSwitchGivesCodeZero) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonSwitch\n[COM2]\nInstrument = none\n"), 0);
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonSwitch\n[COM2]\nInstrument = none\n"), 0);
   for (std::int32_t port : {1, 2}) {
     ASSERT_EQ(an->OpenCom(port), 0);
     std::int32_t code = -1;
@@ -55,9 +55,9 @@ TEST_F(AnalogBench, DetectionOfNothingAndOfTheSwitchGivesCodeZero) {
 
 TEST_F(AnalogBench, IdentityRegistersReportTheBenchFile) {
   ASSERT_EQ(
-      Setup(OnePort("Instrument = DravonDat\nSerial = 1234567 ; on the label\nRangeMax = 250\n"
-                    "RangeMin = -100\nFirmware = 01.12\nSensorFirmware = 01.3\n"
-                    "CapLevel = 2\nHostLevel = 3\nOutput = voltage")),
+      UseBench(OnePort("Instrument = DravonDat\nSerial = 1234567 ; on the label\nRangeMax = 250\n"
+                       "RangeMin = -100\nFirmware = 01.12\nSensorFirmware = 01.3\n"
+                       "CapLevel = 2\nHostLevel = 3\nOutput = voltage")),
       0)
       << Messages();
   OpenAnalog(1);
@@ -74,7 +74,7 @@ TEST_F(AnalogBench, IdentityRegistersReportTheBenchFile) {
 }
 
 TEST_F(AnalogBench, OlderFirmwareKnowsNoCapabilityLevelNorVelocity) {
-  ASSERT_EQ(Setup(OnePort("Instrument = DravonVision\nSerial = none\nCapLevel = 0")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = DravonVision\nSerial = none\nCapLevel = 0")), 0);
   OpenAnalog(1);
   EXPECT_EQ(Ask(1, 0xA107).BBAA, 0xFFFF);
   EXPECT_EQ(Ask(1, 0xA108).BBAA, 0xFFFF);
@@ -87,7 +87,7 @@ TEST_F(AnalogBench, OlderFirmwareKnowsNoCapabilityLevelNorVelocity) {
 }
 
 TEST_F(AnalogBench, CommandsTheTypeDoesNotKnowAnswerStatus8) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonDat\n[COM2]\nInstrument = Dravon-STD\n"), 0);
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonDat\n[COM2]\nInstrument = Dravon-STD\n"), 0);
   OpenAnalog(1);
   ASSERT_EQ(an->OpenCom(2), 0);
   const struct {
@@ -151,8 +151,8 @@ TEST_F(AnalogBench, RegistersKeepValuesInRangeAndCorrectTheOthers) {
                  std::to_string(c.write));
     if (current != c.instrument) {
       current = c.instrument;
-      ASSERT_EQ(Setup(OnePort("Instrument = " + current +
-                              "\nRangeMax = " + (current == "DravonDat" ? "250" : "50"))),
+      ASSERT_EQ(UseBench(OnePort("Instrument = " + current +
+                                 "\nRangeMax = " + (current == "DravonDat" ? "250" : "50"))),
                 0);
       OpenAnalog(1);
     }
@@ -167,7 +167,7 @@ TEST_F(AnalogBench, RegistersKeepValuesInRangeAndCorrectTheOthers) {
 }
 
 TEST_F(AnalogBench, FactoryValuesFollowTheRange) {
-  ASSERT_EQ(Setup(OnePort("Instrument = Dravon-STS\nRangeMax = 100")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = Dravon-STS\nRangeMax = 100")), 0);
   OpenAnalog(1);
   EXPECT_EQ(Ask(1, 0xA301).BBAA, 10000) << "output to: the upper end, 100 Pa";
   EXPECT_EQ(Ask(1, 0xA30E).BBAA, static_cast<std::uint16_t>(-8000)) << "alarm 1 below -80 Pa";
@@ -179,7 +179,7 @@ TEST_F(AnalogBench, FactoryValuesFollowTheRange) {
 }
 
 TEST_F(AnalogBench, FlagRegistersAnswerTheFlagChosenBySelector) {
-  ASSERT_EQ(Setup(OnePort("Instrument = DravonDat")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = DravonDat")), 0);
   OpenAnalog(1);
   EXPECT_EQ(Ask(1, 0xA309, 0x0100).BBAA, 0x0101) << "live zero on from the factory";
   EXPECT_EQ(Ask(1, 0xA309, 0x0300).BBAA, 0x0300) << "output carries pressure";
@@ -203,7 +203,7 @@ TEST_F(AnalogBench, FlagRegistersAnswerTheFlagChosenBySelector) {
 // ---- Protection ----
 
 TEST_F(AnalogBench, ProtectedWritesNeedTheCodeUntilThePortCloses) {
-  ASSERT_EQ(Setup(OnePort("Instrument = DravonDat\nProtectionCode = 4711")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = DravonDat\nProtectionCode = 4711")), 0);
   OpenAnalog(1);
   TransRec r = Ask(1, 0xB200, 600);
   EXPECT_EQ(r.CC, 18);
@@ -237,7 +237,7 @@ TEST_F(AnalogBench, ProtectedWritesNeedTheCodeUntilThePortCloses) {
 }
 
 TEST_F(AnalogBench, TenWrongCodesLockTheInstrumentForAnHour) {
-  ASSERT_EQ(Setup(OnePort("Instrument = Dravon-STV\nProtectionCode = 1000")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = Dravon-STV\nProtectionCode = 1000")), 0);
   OpenAnalog(1);
   for (int i = 1; i <= 10; ++i)
     EXPECT_EQ(Ask(1, 0xB10B, static_cast<std::uint16_t>(i)).CC, 18) << "wrong code " << i;
@@ -251,7 +251,7 @@ TEST_F(AnalogBench, TenWrongCodesLockTheInstrumentForAnHour) {
 }
 
 TEST_F(AnalogBench, CodeQueriesAndARightCodeDoNotCountTowardsTheLock) {
-  ASSERT_EQ(Setup(OnePort("Instrument = Dravon-STV\nProtectionCode = 1000")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = Dravon-STV\nProtectionCode = 1000")), 0);
   OpenAnalog(1);
   for (int i = 0; i < 9; ++i)
     Ask(1, 0xB10B, 1);
@@ -266,7 +266,7 @@ TEST_F(AnalogBench, CodeQueriesAndARightCodeDoNotCountTowardsTheLock) {
 // ---- Readiness, control registers ----
 
 TEST_F(AnalogBench, NotOperationalDuringStartUp) {
-  ASSERT_EQ(Setup(OnePort("Instrument = Dravon-STVS\nStartupMs = 2000")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = Dravon-STVS\nStartupMs = 2000")), 0);
   ASSERT_EQ(an->OpenCom(1), 0);
   EXPECT_EQ(Ask(1, 0xA100).CC, 14);
   EXPECT_EQ(Ask(1, 0xA107).CC, 14);
@@ -289,7 +289,7 @@ TEST_F(AnalogBench, NotOperationalDuringStartUp) {
 }
 
 TEST_F(AnalogBench, ControlRegistersComeWrongFromTheBenchFileAndCanBeRepaired) {
-  ASSERT_EQ(Setup(OnePort("Instrument = Dravon-STD\nA109 = 0x0013\nA116 = 9")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = Dravon-STD\nA109 = 0x0013\nA116 = 9")), 0);
   OpenAnalog(1);
   EXPECT_EQ(Ask(1, 0xA109).BBAA, 0x0013);
   EXPECT_EQ(Ask(1, 0xA116).BBAA, 9);
@@ -302,7 +302,7 @@ TEST_F(AnalogBench, ControlRegistersComeWrongFromTheBenchFileAndCanBeRepaired) {
 // ---- Zero calibration ----
 
 TEST_F(AnalogBench, ZeroCalibrationTakesOutTheSensorOffset) {
-  ASSERT_EQ(Setup(OnePort("Instrument = Dravon-STD\nPressure = 10\nSensorOffset = 2")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = Dravon-STD\nPressure = 10\nSensorOffset = 2")), 0);
   OpenAnalog(1);
   float p = 0;
   ASSERT_EQ(an->GetPressInst(1, &p), 0);
@@ -314,8 +314,8 @@ TEST_F(AnalogBench, ZeroCalibrationTakesOutTheSensorOffset) {
 }
 
 TEST_F(AnalogBench, ZModelsStayBusyWhileTheyTakeTheZero) {
-  ASSERT_EQ(Setup(OnePort("Instrument = Dravon-STV Z\nPressure = 10\nSensorOffset = 2\n"
-                          "ZeroBusyMs = 3000")),
+  ASSERT_EQ(UseBench(OnePort("Instrument = Dravon-STV Z\nPressure = 10\nSensorOffset = 2\n"
+                             "ZeroBusyMs = 3000")),
             0);
   OpenAnalog(1);
   EXPECT_EQ(Ask(1, 0xB2FF).CC, 0);
@@ -334,7 +334,7 @@ TEST_F(AnalogBench, ZModelsStayBusyWhileTheyTakeTheZero) {
 // ---- Output and display ----
 
 TEST_F(AnalogBench, OutputFollowsThePressureAndTheSetPoints) {
-  ASSERT_EQ(Setup(OnePort("Instrument = DravonDat\nRangeMax = 250\nPressure = 125")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = DravonDat\nRangeMax = 250\nPressure = 125")), 0);
   OpenAnalog(1);
   double mA = 0;
   std::int32_t mode = -1;
@@ -364,7 +364,7 @@ TEST_F(AnalogBench, OutputFollowsThePressureAndTheSetPoints) {
 TEST_F(AnalogBench, CalibrationFindsTheOutputStageError) {
   // The receiving device sees 0.97 times the signal plus 0.4 mA; the calibration set points
   // show it uncorrected, and the offset and gain computed from them correct the test output.
-  ASSERT_EQ(Setup(OnePort("Instrument = Dravon-STD\nOutputGain = 0.97\nOutputOffset = 0.4")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = Dravon-STD\nOutputGain = 0.97\nOutputOffset = 0.4")), 0);
   OpenAnalog(1);
   double lower = 0, upper = 0;
   std::int32_t mode = 0;
@@ -385,7 +385,7 @@ TEST_F(AnalogBench, CalibrationFindsTheOutputStageError) {
 }
 
 TEST_F(AnalogBench, RelayTypesHaveNoOutput) {
-  ASSERT_EQ(Setup(OnePort("Instrument = Dravon-STS Z")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = Dravon-STS Z")), 0);
   OpenAnalog(1);
   for (std::uint16_t c : {0xB306, 0xB307, 0xB308})
     EXPECT_EQ(Ask(1, c, 5000).CC, 25) << std::hex << c;
@@ -396,7 +396,7 @@ TEST_F(AnalogBench, RelayTypesHaveNoOutput) {
 }
 
 TEST_F(AnalogBench, DisplayTakesContrastAtOnceAndItsUnitAtTheRestart) {
-  ASSERT_EQ(Setup(OnePort("Instrument = Dravon-STV\nPressure = 12.5")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = Dravon-STV\nPressure = 12.5")), 0);
   OpenAnalog(1);
   char text[64] = {};
   std::int32_t contrast = -1;
@@ -416,7 +416,7 @@ TEST_F(AnalogBench, DisplayTakesContrastAtOnceAndItsUnitAtTheRestart) {
 // ---- Live readings ----
 
 TEST_F(AnalogBench, ReadingCodes) {
-  ASSERT_EQ(Setup(OnePort("Instrument = DravonDat\nRangeMax = 250\nPressure = 100")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = DravonDat\nRangeMax = 250\nPressure = 100")), 0);
   float p = 0;
   EXPECT_EQ(an->GetPressInst(1, &p), 1) << "port not open";
   ASSERT_EQ(an->OpenCom(1), 0);
@@ -436,8 +436,8 @@ TEST_F(AnalogBench, ReadingCodes) {
 
 TEST_F(AnalogBench, TransmitterCompensatesHoseAirAndGain) {
   // The instrument really measures through 2 m of hose at 900 hPa.
-  ASSERT_EQ(Setup(OnePort("Instrument = DravonDat\nPressure = 100\nHoseLength = 2\n"
-                          "AtmPressure = 900")),
+  ASSERT_EQ(UseBench(OnePort("Instrument = DravonDat\nPressure = 100\nHoseLength = 2\n"
+                             "AtmPressure = 900")),
             0);
   OpenAnalog(1);
   float p = 0;
@@ -453,7 +453,7 @@ TEST_F(AnalogBench, TransmitterCompensatesHoseAirAndGain) {
 }
 
 TEST_F(AnalogBench, VelocityFromTheConstantsAndVelocityRecords) {
-  ASSERT_EQ(Setup(OnePort("Instrument = DravonVision\nPressure = 100")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = DravonVision\nPressure = 100")), 0);
   OpenAnalog(1);
   Ask(1, 0xB112, 0x0201);
   Advance(750);
@@ -470,7 +470,7 @@ TEST_F(AnalogBench, VelocityFromTheConstantsAndVelocityRecords) {
 }
 
 TEST_F(AnalogBench, MovingAverageSmoothsTheNoise) {
-  ASSERT_EQ(Setup(OnePort("Instrument = DravonDat\nPressure = 50\nPressureNoise = 5")), 0);
+  ASSERT_EQ(UseBench(OnePort("Instrument = DravonDat\nPressure = 50\nPressureNoise = 5")), 0);
   OpenAnalog(1);
   auto spread = [this] {
     double lo = 1e9, hi = -1e9;

@@ -109,13 +109,13 @@ protected:
 
   // Sets the bench up from bench file text, with the manual clock; returns the number of
   // messages.
-  int Setup(const std::string& text) {
+  int UseBench(const std::string& text) {
     const std::string file = folder.Write("bench.ini", text);
     const int messages = bench.Load(file.c_str(), folder.Path().string().c_str());
     bench.SetManualClock(1);
     return messages;
   }
-  void SetupDefault() {
+  void UseBuiltInBench() {
     bench.Load(nullptr, folder.Path().string().c_str());
     bench.SetManualClock(1);
   }

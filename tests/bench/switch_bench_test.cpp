@@ -26,9 +26,9 @@ TSwitchParams SampleParams() {
 }
 
 TEST_F(SwitchBench, DetectionAndInfos) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonSwitch\nSerial = 4004009\nRangeMax = 500\n"
-                  "Firmware = 2.1\nSecondFirmware = 1.0\nComponentVersion = 3\n"
-                  "[COM2]\nInstrument = DravonDat\n"),
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonSwitch\nSerial = 4004009\nRangeMax = 500\n"
+                     "Firmware = 2.1\nSecondFirmware = 1.0\nComponentVersion = 3\n"
+                     "[COM2]\nInstrument = DravonDat\n"),
             0)
       << Messages();
   OpenSwitch(1);
@@ -50,7 +50,7 @@ TEST_F(SwitchBench, DetectionAndInfos) {
 }
 
 TEST_F(SwitchBench, RecordRoundTripWithProtection) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonSwitch\nProtectionCode = 321\n"), 0);
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonSwitch\nProtectionCode = 321\n"), 0);
   OpenSwitch(1);
   std::int32_t isProtected = 0;
   ASSERT_EQ(sw->IsProtected(1, &isProtected), 0);
@@ -79,7 +79,7 @@ TEST_F(SwitchBench, RecordRoundTripWithProtection) {
 }
 
 TEST_F(SwitchBench, SwitchCorrectsWhatItCannotHold) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonSwitch\n"), 0);
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonSwitch\n"), 0);
   OpenSwitch(1);
   TSwitchParams p = SampleParams();
   p.Hose_length = 45;
@@ -135,7 +135,7 @@ TEST_F(SwitchBench, ConstantsByIdAndUnknownIds) {
 }
 
 TEST_F(SwitchBench, ReadingCodesAndTheQuietTimeAfterARead) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonSwitch\nRangeMax = 500\nPressure = 80\n"), 0);
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonSwitch\nRangeMax = 500\nPressure = 80\n"), 0);
   float p = 0;
   EXPECT_EQ(sw->GetPressInst(1, &p), 1) << "port not open";
   ASSERT_EQ(sw->OpenComOnly(1), 0);
@@ -155,7 +155,7 @@ TEST_F(SwitchBench, ReadingCodesAndTheQuietTimeAfterARead) {
 
 TEST_F(SwitchBench, PressureWithTrialValues) {
   // The switch really measures through 2 m of hose.
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonSwitch\nPressure = 100\nHoseLength = 2\n"), 0);
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonSwitch\nPressure = 100\nHoseLength = 2\n"), 0);
   OpenSwitch(1);
   float inst = 0, trial = 0;
   ASSERT_EQ(sw->GetPressInst(1, &inst), 0);
@@ -172,7 +172,7 @@ TEST_F(SwitchBench, PressureWithTrialValues) {
 }
 
 TEST_F(SwitchBench, ZeroAdjustmentAndMovingAverage) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonSwitch\nPressure = 40\nSensorOffset = 1.5\n"), 0);
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonSwitch\nPressure = 40\nSensorOffset = 1.5\n"), 0);
   OpenSwitch(1);
   float p = 0;
   ASSERT_EQ(sw->GetPressInst(1, &p), 0);

@@ -17,7 +17,7 @@ class SystemBench : public BenchTest {};
 // ---- Ports ----
 
 TEST_F(SystemBench, APortHeldByOneLibraryIsBusyForTheOther) {
-  SetupDefault();
+  UseBuiltInBench();
   ASSERT_EQ(an->OpenCom(1), 0);
   EXPECT_EQ(sw->IsComXOpen(1), 0);
   EXPECT_EQ(sw->OpenComOnly(1), 1);
@@ -38,7 +38,7 @@ TEST_F(SystemBench, APortHeldByOneLibraryIsBusyForTheOther) {
 }
 
 TEST_F(SystemBench, BuiltInBenchHasOneInstrumentOfEachClass) {
-  SetupDefault();
+  UseBuiltInBench();
   EXPECT_EQ(Messages(), "");
   const std::int32_t analogCodes[] = {1, 4, 6};
   for (std::int32_t port = 1; port <= 3; ++port) {
@@ -65,7 +65,7 @@ TEST_F(SystemBench, BuiltInBenchHasOneInstrumentOfEachClass) {
 }
 
 TEST_F(SystemBench, BadArgumentsGetAStatusNotACrash) {
-  SetupDefault();
+  UseBuiltInBench();
   ASSERT_EQ(an->OpenCom(1), 0);
   ASSERT_EQ(sw->OpenComOnly(4), 0);
   EXPECT_EQ(an->GetInstType(1, nullptr), 4);
@@ -110,7 +110,7 @@ void DTOOL_LINKCALL CountingRecEventProc(std::int32_t port) {
 }
 
 TEST_F(SystemBench, CallbacksComeFromTheBenchThreadAndArriveOnTheDispatcher) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonDat\n[COM2]\nInstrument = DravonSwitch\n"), 0);
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonDat\n[COM2]\nInstrument = DravonSwitch\n"), 0);
   TQueueDispatcher dispatcher;
   SetLinkDispatcher(&dispatcher);
   std::vector<std::thread::id> recordThreads;
@@ -167,7 +167,7 @@ const char* TwoInstruments = "[COM1]\nInstrument = DravonDat\nSerial = 1000001\n
                              "[COM2]\nInstrument = DravonSwitch\nSerial = 1000002\n";
 
 TEST_F(SystemBench, InstrumentsKeepWhatTheyStoredAcrossAReload) {
-  ASSERT_EQ(Setup(TwoInstruments), 0);
+  ASSERT_EQ(UseBench(TwoInstruments), 0);
   OpenAnalog(1);
   Ask(1, 0xB200, 600);
   Ask(1, 0xB10A, 55);
@@ -181,7 +181,7 @@ TEST_F(SystemBench, InstrumentsKeepWhatTheyStoredAcrossAReload) {
   ASSERT_EQ(sw->SetProtectCode(2, 0, 9), 0);
   EXPECT_NE(folder.Read("DBenchState.ini").find("[DravonDat 1000001]"), std::string::npos);
 
-  ASSERT_EQ(Setup(TwoInstruments), 0);
+  ASSERT_EQ(UseBench(TwoInstruments), 0);
   OpenAnalog(1);
   EXPECT_EQ(Ask(1, 0xA200).BBAA, 600) << "stored";
   EXPECT_EQ(Ask(1, 0xA201).BBAA, 966) << "written but not stored";
@@ -195,18 +195,18 @@ TEST_F(SystemBench, InstrumentsKeepWhatTheyStoredAcrossAReload) {
   EXPECT_EQ(isProtected, 1);
 
   // New factory settings in the bench file make a new instrument.
-  ASSERT_EQ(Setup(std::string(TwoInstruments) + "[COM3]\nInstrument = none\n"), 0);
+  ASSERT_EQ(UseBench(std::string(TwoInstruments) + "[COM3]\nInstrument = none\n"), 0);
   OpenAnalog(1);
   EXPECT_EQ(Ask(1, 0xA200).BBAA, 600) << "other ports do not matter";
   const std::string changed = "[COM1]\nInstrument = DravonDat\nSerial = 1000001\nA109 = 3\n";
-  ASSERT_EQ(Setup(changed), 0);
+  ASSERT_EQ(UseBench(changed), 0);
   OpenAnalog(1);
   EXPECT_EQ(Ask(1, 0xA200).BBAA, 300);
   EXPECT_EQ(Ask(1, 0xA109).BBAA, 3);
 }
 
 TEST_F(SystemBench, PowerCycleForgetsWhatWasNotStored) {
-  ASSERT_EQ(Setup(TwoInstruments), 0);
+  ASSERT_EQ(UseBench(TwoInstruments), 0);
   OpenAnalog(1);
   Ask(1, 0xB204, 7);
   Ask(1, 0xB10C);
@@ -288,10 +288,11 @@ TEST_F(SystemBench, BenchFileStateAndTraceFromTheEnvironmentAcrossUnloading) {
 // ---- Faults ----
 
 TEST_F(SystemBench, InjectedLinkErrorsAnswersAndUnknownCommands) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonDat\nFaultLinkError = A109:7, B10C, GetInstType:12\n"
-                  "FaultAnswer = A100:26, A303:25\nFaultUnknown = A115\n"
-                  "[COM2]\nInstrument = DravonSwitch\nFaultLinkError = GetConf:9, SetConf\n"),
-            0)
+  ASSERT_EQ(
+      UseBench("[COM1]\nInstrument = DravonDat\nFaultLinkError = A109:7, B10C, GetInstType:12\n"
+               "FaultAnswer = A100:26, A303:25\nFaultUnknown = A115\n"
+               "[COM2]\nInstrument = DravonSwitch\nFaultLinkError = GetConf:9, SetConf\n"),
+      0)
       << Messages();
   OpenAnalog(1);
   std::int32_t status = 0, code = 0;
@@ -325,8 +326,8 @@ TEST_F(SystemBench, InjectedReadingFaults) {
                {"FaultNoConfig = yes", 0, 11}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
-    ASSERT_EQ(Setup(std::string("[COM1]\nInstrument = DravonVision\n") + c.fault +
-                    "\n[COM2]\nInstrument = DravonSwitch\n" + c.fault + "\n"),
+    ASSERT_EQ(UseBench(std::string("[COM1]\nInstrument = DravonVision\n") + c.fault +
+                       "\n[COM2]\nInstrument = DravonSwitch\n" + c.fault + "\n"),
               0)
         << Messages();
     OpenAnalog(1);
@@ -340,8 +341,8 @@ TEST_F(SystemBench, InjectedReadingFaults) {
 }
 
 TEST_F(SystemBench, InjectedNewerInstruments) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonDat\nCapLevel = 0\nFaultNewer = yes\n"
-                  "[COM2]\nInstrument = DravonSwitch\nFaultNewer = yes\n"),
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonDat\nCapLevel = 0\nFaultNewer = yes\n"
+                     "[COM2]\nInstrument = DravonSwitch\nFaultNewer = yes\n"),
             0);
   OpenAnalog(1);
   EXPECT_GE(Ask(1, 0xA115).BBAA, 1);
@@ -362,8 +363,8 @@ TEST_F(SystemBench, InjectedNewerInstruments) {
 }
 
 TEST_F(SystemBench, InjectedInstrumentErrorRestartsTheInstrument) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = Dravon-STD\nStartupMs = 1000\n"
-                  "FaultErrorEvent = 0x0ABC@5000\n"),
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = Dravon-STD\nStartupMs = 1000\n"
+                     "FaultErrorEvent = 0x0ABC@5000\n"),
             0);
   ASSERT_EQ(an->OpenCom(1), 0);
   Advance(1000);
@@ -387,8 +388,8 @@ TEST_F(SystemBench, InjectedInstrumentErrorRestartsTheInstrument) {
 }
 
 TEST_F(SystemBench, PortsThatCannotBeOpened) {
-  ASSERT_EQ(Setup("[COM1]\nAvailable = no\n[COM2]\nInstrument = DravonDat\n"
-                  "FaultLinkError = OpenCom:1\n"),
+  ASSERT_EQ(UseBench("[COM1]\nAvailable = no\n[COM2]\nInstrument = DravonDat\n"
+                     "FaultLinkError = OpenCom:1\n"),
             0);
   EXPECT_EQ(an->OpenCom(1), 1);
   EXPECT_EQ(sw->OpenComOnly(1), 1);
@@ -419,7 +420,7 @@ TEST_F(SystemBench, MalformedBenchFileNamesFileLineAndKeyAndLeavesNoInstrument) 
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_GE(Setup(c.text), 1);
+    EXPECT_GE(UseBench(c.text), 1);
     const std::string messages = Messages();
     const std::string where = (folder.Path() / "bench.ini").string() + "\", line " +
                               std::to_string(c.line) + ", key \"" + c.key + "\"";
@@ -440,7 +441,7 @@ TEST_F(SystemBench, UnreadableOrGarbledBenchFiles) {
   std::string garbage(4096, '\0');
   for (std::size_t i = 0; i < garbage.size(); ++i)
     garbage[i] = static_cast<char>((i * 7919) % 256);
-  EXPECT_GE(Setup(garbage), 1);
+  EXPECT_GE(UseBench(garbage), 1);
   ASSERT_EQ(sw->OpenComOnly(1), 0);
   std::int32_t connected = -1;
   EXPECT_EQ(sw->IsDSwitchConn(1, &connected), 0);
@@ -450,7 +451,7 @@ TEST_F(SystemBench, UnreadableOrGarbledBenchFiles) {
 // ---- Trace ----
 
 TEST_F(SystemBench, TraceWritesEveryExchange) {
-  ASSERT_EQ(Setup("[COM1]\nInstrument = DravonDat\n[COM2]\nInstrument = DravonSwitch\n"), 0);
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonDat\n[COM2]\nInstrument = DravonSwitch\n"), 0);
   const std::string trace = (folder.Path() / "t.txt").string();
   ASSERT_EQ(bench.SetTrace(trace.c_str()), 0);
   const std::int32_t before = bench.ExchangeCount();
