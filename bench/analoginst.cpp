@@ -272,7 +272,6 @@ void TAnalogInstrument::Limits(const TRegister& r, std::int32_t& min, std::int32
 TAnalogInstrument::TAnswer TAnalogInstrument::WriteRegister(const TRegister& r,
                                                             std::uint16_t bbaa) {
   std::uint16_t& stored = working_.Regs[r.Read];
-  std::int32_t v = bbaa;
   switch (r.Kind) {
   case TRegKind::FloatHalf:
     stored = bbaa;
@@ -288,18 +287,25 @@ TAnalogInstrument::TAnswer TAnalogInstrument::WriteRegister(const TRegister& r,
             static_cast<std::uint16_t>(sel << 8 | (on ? 1 : 0))};
   }
   case TRegKind::SignedWord:
-    v = static_cast<std::int16_t>(bbaa);
-    break;
   case TRegKind::Word:
   case TRegKind::Byte:
     break;
   }
+  bool corrected = false;
+  stored = Permissible(r, bbaa, corrected);
+  return {corrected ? anscc::Corrected : anscc::Done, stored};
+}
+
+std::uint16_t TAnalogInstrument::Permissible(const TRegister& r, std::uint16_t value,
+                                             bool& corrected) const {
+  if (r.Kind == TRegKind::Flags || r.Kind == TRegKind::FloatHalf)
+    return value;
+  const std::int32_t v = r.Kind == TRegKind::SignedWord ? static_cast<std::int16_t>(value)
+                                                        : static_cast<std::int32_t>(value);
   std::int32_t min = 0, max = 0;
   Limits(r, min, max);
-  const bool corrected = v < min || v > max;
-  v = std::clamp(v, min, max);
-  stored = static_cast<std::uint16_t>(v);
-  return {corrected ? anscc::Corrected : anscc::Done, stored};
+  corrected = v < min || v > max;
+  return static_cast<std::uint16_t>(std::clamp(v, min, max));
 }
 
 TAnalogInstrument::TAnswer TAnalogInstrument::CheckCode(std::uint16_t code, std::int64_t now) {
@@ -545,10 +551,14 @@ void TAnalogInstrument::Load(const TIniSection& section) {
       m.Zero = r;
     } else if (e.Key.size() == 5 && (e.Key[0] == 'R' || e.Key[0] == 'r')) {
       std::int64_t read = 0, value = 0;
+      const TRegister* r = nullptr;
+      bool corrected = false;
+      // The state file is kept within what the instrument accepts.
       if (ReadInt("0x" + e.Key.substr(1), read, 0, 0xFFFF) &&
           ReadInt("0x" + e.Value, value, 0, 0xFFFF) &&
-          m.Regs.count(static_cast<std::uint16_t>(read)))
-        m.Regs[static_cast<std::uint16_t>(read)] = static_cast<std::uint16_t>(value);
+          (r = FindRegister(Class(), static_cast<std::uint16_t>(read))) != nullptr &&
+          m.Regs.count(r->Read) != 0)
+        m.Regs[r->Read] = Permissible(*r, static_cast<std::uint16_t>(value), corrected);
     }
   }
   stored_ = m;

@@ -93,6 +93,8 @@ private:
   TAnswer Handle(std::uint16_t command, std::uint16_t bbaa, std::int64_t now);
   TAnswer WriteRegister(const TRegister& r, std::uint16_t bbaa);
   void Limits(const TRegister& r, std::int32_t& min, std::int32_t& max) const;
+  // The value limited to what the register may hold; corrected tells whether it was.
+  std::uint16_t Permissible(const TRegister& r, std::uint16_t value, bool& corrected) const;
   TAnswer CheckCode(std::uint16_t code, std::int64_t now);
   TAnswer SetOutput(TOutputMode mode, std::uint16_t setPoint);
   // Back to the stored configuration, as after a start-up.

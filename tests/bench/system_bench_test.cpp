@@ -3,6 +3,7 @@
 #include "benchharness.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -205,6 +206,28 @@ TEST_F(SystemBench, InstrumentsKeepWhatTheyStoredAcrossAReload) {
   EXPECT_EQ(Ask(1, 0xA109).BBAA, 3);
 }
 
+TEST_F(SystemBench, StoredStateIsKeptWithinTheInstrumentsLimits) {
+  ASSERT_EQ(UseBench(TwoInstruments), 0);
+  OpenAnalog(1);
+  Ask(1, 0xB10C);
+  std::string state = folder.Read("DBenchState.ini");
+  for (const auto& [from, to] : {std::pair<std::string, std::string>{"RA10F=0001", "RA10F=FFFF"},
+                                 {"RA204=0005", "RA204=0000"},
+                                 {"RA200=012C", "RA200=zz"}}) {
+    const std::size_t at = state.find(from);
+    ASSERT_NE(at, std::string::npos) << from << " in\n" << state;
+    state.replace(at, from.size(), to);
+  }
+  folder.Write("DBenchState.ini", state + "no key here\n");
+  EXPECT_EQ(UseBench(TwoInstruments), 1) << Messages();
+  OpenAnalog(1);
+  EXPECT_EQ(Ask(1, 0xA10F).BBAA, 20);
+  EXPECT_EQ(Ask(1, 0xA204).BBAA, 1);
+  EXPECT_EQ(Ask(1, 0xA200).BBAA, 300) << "an unreadable value keeps the factory value";
+  float p = 0;
+  EXPECT_EQ(an->GetPressInst(1, &p), 0);
+}
+
 TEST_F(SystemBench, PowerCycleForgetsWhatWasNotStored) {
   ASSERT_EQ(UseBench(TwoInstruments), 0);
   OpenAnalog(1);
@@ -395,6 +418,16 @@ TEST_F(SystemBench, PortsThatCannotBeOpened) {
   EXPECT_EQ(sw->OpenComOnly(1), 1);
   EXPECT_EQ(an->OpenCom(2), 1);
   EXPECT_EQ(sw->OpenComOnly(2), 0) << "the fault is the analog library's";
+}
+
+TEST_F(SystemBench, ExchangesOnAPortWithLatencyTakeAtLeastThatLong) {
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonDat\nLatencyMs = 40\n"), 0);
+  ASSERT_EQ(an->OpenCom(1), 0);
+  const auto start = std::chrono::steady_clock::now();
+  Ask(1, 0xA100);
+  float p = 0;
+  an->GetPressInst(1, &p);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(80));
 }
 
 // ---- Bench files ----
