@@ -1,0 +1,97 @@
+#include "ui/dialogs/enterprcode.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+#include "tools/operatorport.h"
+#include "ui/controls/editreal.h"
+#include "ui/dialogs/wizardcommon.h"
+
+namespace dtool {
+
+TEnterPrCodeForm::TEnterPrCodeForm(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowContextHelpButtonHint) {
+  setObjectName(QStringLiteral("EnterPrCodeForm"));
+
+  CodeLb = new QLabel(this);
+  CodeLb->setObjectName(QStringLiteral("CodeLb"));
+
+  PrCodeEd = new TEditReal(this);
+  PrCodeEd->setObjectName(QStringLiteral("PrCodeEd"));
+  PrCodeEd->NoFloatInput = true;
+  PrCodeEd->SetNachkomma(0);
+  PrCodeEd->RangeLimit = true;
+  PrCodeEd->MinVal = MinProtCode;
+  PrCodeEd->MaxVal = MaxProtCode;
+  PrCodeEd->SetControlStyle(csNone);
+  PrCodeEd->OnRangeError = [this](TEditReal* sender, double rawval, double begrval, bool& update) {
+    PrCodeEdRangeError(sender, rawval, begrval, update);
+  };
+  CodeLb->setBuddy(PrCodeEd->InputEdit());
+
+  OkBtn = new QPushButton(QStringLiteral("OK"), this);
+  OkBtn->setObjectName(QStringLiteral("OkBtn"));
+  OkBtn->setDefault(true);
+  BitBtn1 = new QPushButton(QStringLiteral("Cancel"), this);
+  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
+  connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(OkBtn);
+  buttons->addWidget(BitBtn1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->setSpacing(4);
+  layout->addWidget(CodeLb);
+  layout->addWidget(PrCodeEd);
+  layout->addStretch();
+  layout->addLayout(buttons);
+
+  setFixedSize(229, 93);
+  InstallCaptionHelp(this);
+}
+
+bool TEnterPrCodeForm::Execute(std::int32_t& code, const QString& caption, const QString& label) {
+  setWindowTitle(caption);
+  CodeLb->setText(label);
+  PrCodeEd->MaxVal = MaxProtCode;
+  PrCodeEd->MinVal = MinProtCode;
+  PrCodeEd->ClearText();
+  if (exec() != Accepted)
+    return false;
+  // An empty edit holds no code: nothing was entered.
+  if (!PrCodeEd->Text().trimmed().isEmpty()) {
+    try {
+      code = static_cast<std::int32_t>(std::lround(PrCodeEd->Value()));
+    } catch (const EConvertError&) {
+      // not a number: the code stays as it was
+    }
+  }
+  return true;
+}
+
+void TEnterPrCodeForm::PrCodeEdRangeError(TEditReal*, double, double, bool& update) {
+  update = true;
+  Beep();
+}
+
+void TEnterPrCodeForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous())
+    FormActivate();
+}
+
+void TEnterPrCodeForm::FormActivate() {
+  PrCodeEd->InputEdit()->setFocus(Qt::OtherFocusReason);
+  PrCodeEd->InputEdit()->selectAll();
+}
+
+} // namespace dtool

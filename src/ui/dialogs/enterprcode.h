@@ -1,0 +1,42 @@
+#pragma once
+// TEnterPrCodeForm: the small dialog that asks the operator for one protection code.
+#include <QDialog>
+
+#include <cstdint>
+
+class QLabel;
+class QPushButton;
+
+namespace dtool {
+
+class TEditReal;
+
+// The range of a protection code; 0 stands for no code and is never entered.
+inline constexpr std::int32_t MinProtCode = 1;
+inline constexpr std::int32_t MaxProtCode = 65535;
+
+class TEnterPrCodeForm : public QDialog {
+  Q_OBJECT
+public:
+  explicit TEnterPrCodeForm(QWidget* owner);
+
+  // Asks for a code under the caption and label given. True when the operator confirmed;
+  // code is written only then, and only when the edit holds a number.
+  bool Execute(std::int32_t& code, const QString& caption, const QString& label);
+
+  // A code outside the range becomes the nearer limit, with a beep.
+  void PrCodeEdRangeError(TEditReal* sender, double rawval, double begrval, bool& update);
+
+  QLabel* CodeLb;
+  TEditReal* PrCodeEd;
+  QPushButton* OkBtn;
+  QPushButton* BitBtn1;
+
+protected:
+  void showEvent(QShowEvent* event) override;
+
+private:
+  void FormActivate();
+};
+
+} // namespace dtool

@@ -1,0 +1,213 @@
+#include "ui/dialogs/setprotect.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include <cmath>
+
+#include "core/insttypes.h"
+#include "link/instlink.h"
+#include "link/linkformat.h"
+#include "tools/operatorport.h"
+#include "ui/controls/editreal.h"
+#include "ui/dialogs/enterprcode.h"
+#include "ui/dialogs/wizardcommon.h"
+#include "ui/help/helpsystem.h"
+
+namespace dtool {
+
+namespace {
+
+constexpr int HelpContextForm = 3001;
+constexpr int HelpContextOldCode = 3010;
+constexpr int HelpContextNewCode = 3020;
+constexpr int HelpContextDisable = 3030;
+
+} // namespace
+
+TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
+    : QDialog(ctx.Owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                             Qt::WindowContextHelpButtonHint),
+      ctx_(ctx) {
+  setObjectName(QStringLiteral("SetProtectForm"));
+  setWindowTitle(QStringLiteral("Change protection code"));
+  SetHelpContext(this, HelpContextForm);
+
+  auto makeCodeEdit = [this](const char* name, int helpContext) {
+    auto* edit = new TEditReal(this);
+    edit->setObjectName(QLatin1String(name));
+    edit->NoFloatInput = true;
+    edit->SetNachkomma(0);
+    edit->RangeLimit = true;
+    edit->MinVal = MinProtCode;
+    edit->MaxVal = MaxProtCode;
+    edit->SetControlStyle(csNone);
+    edit->OnChange = [this](TEditReal* sender) { xxEdChange(sender); };
+    edit->OnDataInput = [this](TEditReal* sender) { xxEdDataInput(sender); };
+    edit->OnRangeError = [this](TEditReal* sender, double rawval, double begrval, bool& update) {
+      xxEdRangeError(sender, rawval, begrval, update);
+    };
+    SetHelpContext(edit, helpContext);
+    return edit;
+  };
+  auto makeButton = [this](const char* name, const char* text) {
+    auto* button = new QPushButton(QLatin1String(text), this);
+    button->setObjectName(QLatin1String(name));
+    return button;
+  };
+
+  OldCdLb = new QLabel(QStringLiteral("Old code"), this);
+  OldCdLb->setObjectName(QStringLiteral("OldCdLb"));
+  OldCdEd = makeCodeEdit("OldCdEd", HelpContextOldCode);
+  OldCdLb->setBuddy(OldCdEd->InputEdit());
+  NewCdLb = new QLabel(QStringLiteral("New code"), this);
+  NewCdLb->setObjectName(QStringLiteral("NewCdLb"));
+  NewCdEd = makeCodeEdit("NewCdEd", HelpContextNewCode);
+  NewCdLb->setBuddy(NewCdEd->InputEdit());
+
+  DisableBtn = makeButton("DisableBtn", "&Disable code");
+  SetHelpContext(DisableBtn, HelpContextDisable);
+  OkBtn = makeButton("OkBtn", "OK");
+  OkBtn->setDefault(true);
+  CancelBtn = makeButton("CancelBtn", "Cancel");
+  HelpBtn = makeButton("HelpBtn", "&Help");
+  connect(DisableBtn, &QPushButton::clicked, this, [this] { OkBtnClick(DisableBtn); });
+  connect(OkBtn, &QPushButton::clicked, this, [this] { OkBtnClick(OkBtn); });
+  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+  connect(HelpBtn, &QPushButton::clicked, this, &TSetProtectForm::HelpBtnClick);
+
+  // The codes beside OK and Cancel, the new code on top when the old one is hidden;
+  // "Disable code" beside Help at the bottom.
+  auto* codes = new QGridLayout;
+  codes->setContentsMargins(0, 0, 0, 0);
+  codes->setHorizontalSpacing(6);
+  codes->setVerticalSpacing(6);
+  codes->addWidget(OldCdLb, 0, 0);
+  codes->addWidget(OldCdEd, 0, 1);
+  codes->addWidget(NewCdLb, 1, 0);
+  codes->addWidget(NewCdEd, 1, 1);
+  auto* layout = new QGridLayout(this);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->setHorizontalSpacing(6);
+  layout->setVerticalSpacing(6);
+  layout->addLayout(codes, 0, 0, 2, 1, Qt::AlignTop);
+  layout->addWidget(DisableBtn, 3, 0);
+  layout->addWidget(OkBtn, 0, 1);
+  layout->addWidget(CancelBtn, 1, 1);
+  layout->addWidget(HelpBtn, 3, 1);
+  layout->setRowStretch(2, 1);
+
+  setFixedSize(231, 127);
+  InstallCaptionHelp(this);
+}
+
+bool TSetProtectForm::Execute() {
+  if (!ctx_.RequireReadData() || !ctx_.CheckInstrument(true))
+    return false;
+
+  TInstLink& link = ctx_.Link;
+  bool usable = false;
+  bool isProtected = false;
+  if (IsAnalogFamily(link.Settings().InstType())) {
+    if (link.InstrumentReady()) {
+      // Code 0 is never valid: the answer tells whether a code is set.
+      const int state = link.ProtState(true, 0);
+      usable = state != protstate::Failure;
+      isProtected = state != protstate::Accepted;
+    }
+  } else {
+    std::int32_t flag = 0;
+    std::int32_t r = 0;
+    {
+      TWaitCursor wait;
+      r = link.Switch().IsProtected(link.Port(), &flag);
+    }
+    usable = r <= 0;
+    isProtected = flag != 0;
+    if (r > 0)
+      ErrorBox(SwitchLinkError(r));
+  }
+  if (!usable)
+    return false;
+
+  OldCdLb->setVisible(isProtected);
+  OldCdEd->setVisible(isProtected);
+  for (TEditReal* edit : {OldCdEd, NewCdEd}) {
+    edit->MaxVal = MaxProtCode;
+    edit->MinVal = MinProtCode;
+    edit->SetValue(1);
+  }
+  return exec() == Accepted;
+}
+
+bool TSetProtectForm::ReadCode(TEditReal* edit, std::int32_t& code) {
+  try {
+    code = static_cast<std::int32_t>(std::lround(edit->Value()));
+    return true;
+  } catch (const EConvertError&) {
+    ErrorBox(InvalidValueText);
+    return false;
+  }
+}
+
+void TSetProtectForm::OkBtnClick(QPushButton* sender) {
+  std::int32_t newCode = 0; // "Disable code"
+  if (sender == OkBtn) {
+    if (!ReadCode(NewCdEd, newCode))
+      return;
+    std::int32_t repeated = 0; // no code entered: never equal to a new code
+    TEnterPrCodeForm verify(this);
+    if (!verify.Execute(repeated, QStringLiteral("Verify protection code"),
+                        QStringLiteral("New code")))
+      return;
+    if (repeated != newCode) {
+      WarningBox("The \"protection code\" was repeated incorrectly. \rThe \"protection code\" was "
+                 "not changed! ");
+      return;
+    }
+  }
+  std::int32_t oldCode = 1; // an unprotected instrument takes any code
+  if (!OldCdEd->isHidden() && !ReadCode(OldCdEd, oldCode))
+    return;
+  if (!ChangeProtCode(ctx_, oldCode, newCode))
+    return;
+  InfoBox("Transfer was successful!");
+  accept();
+}
+
+void TSetProtectForm::xxEdChange(TEditReal* sender) {
+  CheckEditValue(sender);
+}
+
+void TSetProtectForm::xxEdDataInput(TEditReal* sender) {
+  // A number is shown in the edit's format and then read once more, which limits it.
+  if (sender->CheckInput(true))
+    sender->Value();
+}
+
+void TSetProtectForm::xxEdRangeError(TEditReal*, double, double, bool& update) {
+  update = true;
+  Beep();
+}
+
+void TSetProtectForm::HelpBtnClick() {
+  ShowHelpTopic(HelpContextForm, QLatin1String(SubHelpWindow));
+}
+
+void TSetProtectForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous())
+    FormActivate();
+}
+
+void TSetProtectForm::FormActivate() {
+  TEditReal* first = OldCdEd->isHidden() ? NewCdEd : OldCdEd;
+  first->InputEdit()->setFocus(Qt::OtherFocusReason);
+  OldCdEd->ClearText();
+  NewCdEd->ClearText();
+}
+
+} // namespace dtool
