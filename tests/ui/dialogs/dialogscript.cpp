@@ -1,0 +1,65 @@
+#include "dialogscript.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "ui/controls/editreal.h"
+
+namespace dtool::test {
+
+namespace {
+constexpr int PollMs = 5;
+}
+
+TDialogScript::TDialogScript() {
+  QTimer::singleShot(PollMs, this, &TDialogScript::Poll);
+}
+
+TDialogScript::~TDialogScript() {
+  for (const auto& step : steps_)
+    ADD_FAILURE() << "the dialog " << step.first.toStdString() << " did not open";
+}
+
+TDialogScript& TDialogScript::On(const QString& name, std::function<void(QDialog&)> action) {
+  steps_.emplace_back(name, std::move(action));
+  return *this;
+}
+
+void TDialogScript::Poll() {
+  // The next poll is queued first: the action may open a dialog with its own event loop.
+  QTimer::singleShot(PollMs, this, &TDialogScript::Poll);
+  auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+  if (!dialog || !dialog->isVisible())
+    return;
+  if (steps_.empty() || steps_.front().first != dialog->objectName()) {
+    ADD_FAILURE() << "unexpected dialog " << dialog->objectName().toStdString() << " \""
+                  << dialog->windowTitle().toStdString() << "\"";
+    dialog->reject();
+    return;
+  }
+  auto action = std::move(steps_.front().second);
+  steps_.pop_front();
+  ++played_;
+  action(*dialog);
+}
+
+void Type(TEditReal* edit, const QString& text) {
+  if (edit)
+    QTest::keyClicks(edit->InputEdit(), text);
+}
+
+void PressEnter(TEditReal* edit) {
+  if (edit)
+    QTest::keyClick(edit->InputEdit(), Qt::Key_Return);
+}
+
+void Click(QDialog& dialog, const char* button) {
+  if (auto* b = Child<QPushButton>(dialog, button))
+    b->click();
+}
+
+} // namespace dtool::test

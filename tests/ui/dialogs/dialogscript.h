@@ -1,0 +1,53 @@
+#pragma once
+// Plays a test's part at the modal dialogs that the code under test opens: each step waits
+// for the next modal dialog, checks its object name and acts on it (types, clicks). A dialog
+// that no step expects fails the test and is cancelled, so a test never hangs on it.
+#include <QDialog>
+#include <QObject>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+
+namespace dtool {
+class TEditReal;
+}
+
+namespace dtool::test {
+
+class TDialogScript : public QObject {
+public:
+  TDialogScript();
+  // Fails the test when steps were left over.
+  ~TDialogScript() override;
+
+  // Adds a step for the next modal dialog, which must have the object name given.
+  TDialogScript& On(const QString& name, std::function<void(QDialog&)> action);
+  // The steps that have run.
+  int Played() const { return played_; }
+
+private:
+  void Poll();
+
+  std::deque<std::pair<QString, std::function<void(QDialog&)>>> steps_;
+  int played_ = 0;
+};
+
+// A child of a dialog by name; fails the test when there is none.
+template <typename T> T* Child(QDialog& dialog, const char* name) {
+  T* child = dialog.findChild<T*>(QLatin1String(name));
+  if (!child)
+    ADD_FAILURE() << "no " << name << " in " << dialog.objectName().toStdString();
+  return child;
+}
+
+// Types text into a real-number edit as the operator does.
+void Type(TEditReal* edit, const QString& text);
+// Presses Enter in a real-number edit.
+void PressEnter(TEditReal* edit);
+// Clicks a push button of the dialog.
+void Click(QDialog& dialog, const char* button);
+
+} // namespace dtool::test

@@ -1,0 +1,533 @@
+// The protection code dialogs and operations against the instrument bench: the code check
+// before a change, the code change of both families and the two dialogs.
+#include <QApplication>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include "benchfixture.h"
+#include "dialogscript.h"
+#include "tools/progtools.h"
+#include "ui/controls/editreal.h"
+#include "ui/dialogs/enterprcode.h"
+#include "ui/dialogs/setprotect.h"
+#include "ui/dialogs/wizardcommon.h"
+#include "ui/help/helpform.h"
+#include "ui/help/helpsystem.h"
+
+namespace dtool::test {
+
+// Messages in failure reports.
+void PrintTo(const ScriptedPort::Message& m, std::ostream* os) {
+  *os << m.kind << " \"" << m.text << "\"";
+}
+
+namespace {
+
+using Msg = ScriptedPort::Message;
+using Commands = std::vector<std::string>;
+
+const std::string Success = "Transfer was successful!";
+const std::string Mismatch = "The \"protection code\" was repeated incorrectly. \rThe "
+                             "\"protection code\" was not changed! ";
+const std::string Locked = "You have entered a wrong protection code more than 10 times \r\r"
+                           "Please let the instrument in operation for more than 1 hour without "
+                           "manipulation on it! ";
+
+// The B10B request that presents a code, as the bench traces it.
+std::string Present(const char* bbaa) {
+  return std::string("COM1 OO=B1 CC=0B BBAA=") + bbaa;
+}
+
+class ProtectionTest : public BenchTest {
+protected:
+  ProtectionTest() { SetAppTitle(AppTitle); }
+
+  // Sets the bench up with one instrument on COM1 and opens the port with its family.
+  void Connect(const std::string& body, std::uint8_t type) {
+    StartBench(Com(1, body), 1, type);
+    ASSERT_TRUE(link_->OpenCommunication(false, 0));
+    ctx_ = std::make_unique<TProtectionContext>(
+        TProtectionContext{*link_, protCode_,
+                           [this] {
+                             checks_.push_back("RequireReadData");
+                             return readOk_;
+                           },
+                           [this](bool show) {
+                             checks_.push_back(show ? "CheckInstrument:show" : "CheckInstrument");
+                             return instrumentOk_;
+                           },
+                           nullptr});
+    ClearTrace();
+    port_.Clear();
+  }
+  Commands AnalogCommands() const { return Calls("DDatDll", "TransCmd"); }
+  // The answer of the instrument to a code presented now: 0 accepted, 18 wrong, 19 locked.
+  int CodeAnswer(std::uint16_t code) { return Ask(0xB10B, code).CC; }
+  bool SwitchProtected() {
+    std::int32_t flag = -1;
+    EXPECT_EQ(link_->Switch().IsProtected(1, &flag), 0);
+    return flag != 0;
+  }
+  // Presents a wrong code n times, as a series of wrong entries would.
+  void WrongCodes(int n) {
+    for (int i = 0; i < n; ++i)
+      Ask(0xB10B, 99);
+    ClearTrace();
+  }
+
+  std::int32_t protCode_ = 0;
+  bool readOk_ = true;
+  bool instrumentOk_ = true;
+  std::vector<std::string> checks_;
+  std::unique_ptr<TProtectionContext> ctx_;
+};
+
+// --- The code dialog ----------------------------------------------------------------------
+
+TEST_F(ProtectionTest, TheCodeDialogTakesAWholeNumberWithinTheRange) {
+  struct TCase {
+    const char* Name;
+    const char* Typed;
+    bool Ok;
+    bool Accepted;
+    std::int32_t Code; // the code afterwards; it was 777 before
+    int Beeps;
+  };
+  const TCase cases[] = {
+      {"a code", "4321", true, true, 4321, 0},
+      {"above the range", "70000", true, true, 65535, 1},
+      {"below the range", "0", true, true, 1, 1},
+      {"nothing entered", "", true, true, 777, 0},
+      {"no whole number", "12.5", true, true, 777, 0},
+      {"cancelled", "4321", false, false, 777, 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ScriptedPort port;
+    std::int32_t code = 777;
+    TEnterPrCodeForm form(nullptr);
+    TDialogScript script;
+    script.On("EnterPrCodeForm", [&](QDialog& d) {
+      auto* edit = Child<TEditReal>(d, "PrCodeEd");
+      EXPECT_EQ(d.windowTitle(), "Enter protection code");
+      EXPECT_EQ(Child<QLabel>(d, "CodeLb")->text(), "Protection code");
+      EXPECT_EQ(d.focusWidget(), edit->InputEdit());
+      EXPECT_EQ(edit->Text(), "");
+      Type(edit, c.Typed);
+      if (c.Ok)
+        PressEnter(edit); // the default button
+      else
+        Click(d, "BitBtn1");
+    });
+    EXPECT_EQ(form.Execute(code, "Enter protection code", "Protection code"), c.Accepted);
+    EXPECT_EQ(code, c.Code);
+    EXPECT_EQ(port.beeps, c.Beeps);
+    EXPECT_TRUE(port.messages.empty());
+    EXPECT_EQ(form.size(), QSize(229, 93));
+  }
+}
+
+// --- The check before a change -------------------------------------------------------------
+
+TEST_F(ProtectionTest, AWriteToAProtectedInstrumentPromptsOnceAndAgainAfterAWrongCode) {
+  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
+  {
+    // A wrong entry: the operation's message, and the code is forgotten.
+    TDialogScript script;
+    script.On("EnterPrCodeForm", [](QDialog& d) {
+      EXPECT_EQ(d.windowTitle(), "Enter protection code");
+      EXPECT_EQ(Child<QLabel>(d, "CodeLb")->text(), "Protection code");
+      Type(Child<TEditReal>(d, "PrCodeEd"), "99");
+      Click(d, "OkBtn");
+    });
+    EXPECT_FALSE(CheckProtCode(*ctx_, true, WrongProtCodeText));
+  }
+  EXPECT_EQ(protCode_, 0);
+  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", WrongProtCodeText}}));
+  {
+    // A later attempt asks again; the right code is remembered.
+    TDialogScript script;
+    script.On("EnterPrCodeForm", [](QDialog& d) {
+      Type(Child<TEditReal>(d, "PrCodeEd"), "1234");
+      Click(d, "OkBtn");
+    });
+    EXPECT_TRUE(CheckProtCode(*ctx_, true, WrongProtCodeText));
+  }
+  EXPECT_EQ(protCode_, 1234);
+  {
+    // Known now: no prompt.
+    TDialogScript script;
+    EXPECT_TRUE(CheckProtCode(*ctx_, true, WrongProtCodeText));
+  }
+  EXPECT_EQ(port_.messages.size(), 1u);
+  EXPECT_EQ(AnalogCommands(), (Commands{Present("0000"), Present("0063"), Present("0000"),
+                                        Present("04D2"), Present("04D2")}));
+}
+
+TEST_F(ProtectionTest, ACancelledPromptRefusesWithoutAMessage) {
+  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
+  protCode_ = 99;
+  TDialogScript script;
+  script.On("EnterPrCodeForm", [](QDialog& d) {
+    Type(Child<TEditReal>(d, "PrCodeEd"), "1234");
+    Click(d, "BitBtn1");
+  });
+  EXPECT_FALSE(CheckProtCode(*ctx_, true, WrongProtCodeText));
+  EXPECT_EQ(protCode_, 0);
+  EXPECT_TRUE(port_.messages.empty());
+  EXPECT_EQ(AnalogCommands(), Commands{Present("0063")});
+}
+
+TEST_F(ProtectionTest, WithoutPromptAWrongCodeShowsTheMessage) {
+  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
+  protCode_ = 99;
+  TDialogScript script; // no dialog
+  EXPECT_FALSE(CheckProtCode(*ctx_, false, "the operation's text"));
+  EXPECT_EQ(protCode_, 0);
+  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", "the operation's text"}}));
+
+  // An instrument without a code accepts any code.
+  Connect("Instrument = Dravon-STD", 1);
+  protCode_ = 99;
+  EXPECT_TRUE(CheckProtCode(*ctx_, true, WrongProtCodeText));
+  EXPECT_EQ(protCode_, 99);
+  EXPECT_TRUE(port_.messages.empty());
+}
+
+TEST_F(ProtectionTest, ALockedInstrumentIsReportedWithoutPrompt) {
+  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
+  WrongCodes(10);
+  protCode_ = 1234;
+  TDialogScript script; // no dialog
+  EXPECT_FALSE(CheckProtCode(*ctx_, true, WrongProtCodeText));
+  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", Locked}}));
+  EXPECT_EQ(protCode_, 1234);
+  EXPECT_EQ(AnalogCommands(), Commands{Present("04D2")});
+
+  // The code change meets the same lock and sends nothing more.
+  port_.Clear();
+  ClearTrace();
+  EXPECT_FALSE(ChangeProtCode(*ctx_, 1234, 4321));
+  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", Locked}}));
+  EXPECT_EQ(AnalogCommands(), Commands{Present("04D2")});
+}
+
+TEST_F(ProtectionTest, AnInstrumentThatLocksOnTheLastWrongCodeIsReportedAfterThePrompt) {
+  // The remembered wrong code is the tenth: the instrument locks and refuses even the right
+  // code entered at the prompt. The operator learns why.
+  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
+  WrongCodes(9);
+  protCode_ = 99;
+  TDialogScript script;
+  script.On("EnterPrCodeForm", [](QDialog& d) {
+    Type(Child<TEditReal>(d, "PrCodeEd"), "1234");
+    Click(d, "OkBtn");
+  });
+  EXPECT_FALSE(CheckProtCode(*ctx_, true, WrongProtCodeText));
+  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", Locked}}));
+  EXPECT_EQ(AnalogCommands(), (Commands{Present("0063"), Present("04D2")}));
+}
+
+// --- The change dialog, analog family -------------------------------------------------------
+
+TEST_F(ProtectionTest, AnUnprotectedInstrumentTakesANewCodeAfterItsVerification) {
+  Connect("Instrument = DravonDat", 10);
+  TSetProtectForm form(*ctx_);
+  TDialogScript script;
+  script
+      .On("SetProtectForm",
+          [](QDialog& d) {
+            EXPECT_EQ(d.windowTitle(), "Change protection code");
+            EXPECT_EQ(d.size(), QSize(231, 127));
+            auto* newEd = Child<TEditReal>(d, "NewCdEd");
+            EXPECT_TRUE(Child<TEditReal>(d, "OldCdEd")->isHidden());
+            EXPECT_TRUE(Child<QLabel>(d, "OldCdLb")->isHidden());
+            EXPECT_EQ(d.focusWidget(), newEd->InputEdit());
+            EXPECT_EQ(newEd->Text(), "");
+            Type(newEd, "4321");
+            Click(d, "OkBtn");
+          })
+      .On("EnterPrCodeForm", [](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Verify protection code");
+        EXPECT_EQ(Child<QLabel>(d, "CodeLb")->text(), "New code");
+        Type(Child<TEditReal>(d, "PrCodeEd"), "4321");
+        PressEnter(Child<TEditReal>(d, "PrCodeEd"));
+      });
+  EXPECT_TRUE(form.Execute());
+  EXPECT_EQ(checks_, (std::vector<std::string>{"RequireReadData", "CheckInstrument:show"}));
+  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Info", Success}}));
+  // Ready (state, firmware), protected?, the hidden old code, the new code, store, restart.
+  EXPECT_EQ(AnalogCommands(),
+            (Commands{"COM1 OO=A1 CC=00 BBAA=0000", "COM1 OO=A1 CC=03 BBAA=0000", Present("0000"),
+                      Present("0001"), "COM1 OO=B1 CC=0A BBAA=10E1", "COM1 OO=B1 CC=0C BBAA=0000",
+                      "COM1 OO=B1 CC=0D BBAA=0000"}));
+  EXPECT_EQ(protCode_, 1); // the old code given
+  // The instrument now demands the new code.
+  EXPECT_EQ(CodeAnswer(0), 18);
+  EXPECT_EQ(CodeAnswer(4321), 0);
+}
+
+TEST_F(ProtectionTest, DisableWithTheRightOldCodeRemovesTheCodeWithoutVerification) {
+  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
+  TSetProtectForm form(*ctx_);
+  TDialogScript script;
+  script.On("SetProtectForm", [](QDialog& d) {
+    auto* oldEd = Child<TEditReal>(d, "OldCdEd");
+    EXPECT_FALSE(oldEd->isHidden());
+    EXPECT_EQ(d.focusWidget(), oldEd->InputEdit());
+    EXPECT_EQ(oldEd->Text(), "");
+    Type(oldEd, "1234");
+    Click(d, "DisableBtn");
+  });
+  EXPECT_TRUE(form.Execute());
+  EXPECT_EQ(script.Played(), 1);
+  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Info", Success}}));
+  const Commands sent = AnalogCommands();
+  ASSERT_GE(sent.size(), 4u);
+  EXPECT_EQ(Commands(sent.end() - 4, sent.end()),
+            (Commands{Present("04D2"), "COM1 OO=B1 CC=0A BBAA=0000", "COM1 OO=B1 CC=0C BBAA=0000",
+                      "COM1 OO=B1 CC=0D BBAA=0000"}));
+  EXPECT_EQ(protCode_, 1234);
+  EXPECT_EQ(CodeAnswer(0), 0); // no code any more
+}
+
+TEST_F(ProtectionTest, AFailedVerificationKeepsTheDialogOpenAndSendsNothing) {
+  struct TCase {
+    const char* Name;
+    const char* Repeated;
+    bool Confirm;
+    std::vector<Msg> Messages;
+  };
+  const TCase cases[] = {
+      {"cancelled", "4321", false, {}},
+      {"another code", "4322", true, {{"Warning", Mismatch}}},
+      {"nothing repeated", "", true, {{"Warning", Mismatch}}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Connect("Instrument = DravonDat", 10);
+    TSetProtectForm form(*ctx_);
+    TDialogScript script;
+    script
+        .On("SetProtectForm",
+            [](QDialog& d) {
+              Type(Child<TEditReal>(d, "NewCdEd"), "4321");
+              Click(d, "OkBtn");
+            })
+        .On("EnterPrCodeForm",
+            [&c](QDialog& d) {
+              Type(Child<TEditReal>(d, "PrCodeEd"), c.Repeated);
+              Click(d, c.Confirm ? "OkBtn" : "BitBtn1");
+            })
+        .On("SetProtectForm", [](QDialog& d) { Click(d, "CancelBtn"); }); // still open
+    EXPECT_FALSE(form.Execute());
+    EXPECT_EQ(port_.messages, c.Messages);
+    // Only the questions of the opening: ready, and whether a code is set.
+    EXPECT_EQ(AnalogCommands(), (Commands{"COM1 OO=A1 CC=00 BBAA=0000",
+                                          "COM1 OO=A1 CC=03 BBAA=0000", Present("0000")}));
+  }
+}
+
+TEST_F(ProtectionTest, AWrongOldCodeKeepsTheDialogOpenAndTheCode) {
+  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
+  TSetProtectForm form(*ctx_);
+  TDialogScript script;
+  script
+      .On("SetProtectForm",
+          [](QDialog& d) {
+            Type(Child<TEditReal>(d, "OldCdEd"), "1235");
+            Click(d, "DisableBtn");
+          })
+      .On("SetProtectForm", [](QDialog& d) {
+        // A second attempt with the right code.
+        auto* oldEd = Child<TEditReal>(d, "OldCdEd");
+        oldEd->InputEdit()->clear();
+        Type(oldEd, "1234");
+        Click(d, "DisableBtn");
+      });
+  EXPECT_TRUE(form.Execute());
+  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", InvalidOldCodeText}, {"Info", Success}}));
+  EXPECT_EQ(CodeAnswer(0), 0);
+}
+
+TEST_F(ProtectionTest, TheDialogDoesNotOpenWhenTheInstrumentCannotTakeACode) {
+  struct TCase {
+    const char* Name;
+    const char* Bench;
+    bool ReadOk, InstrumentOk;
+    std::vector<std::string> Checks;
+    std::size_t Messages;
+  };
+  const std::vector<std::string> both = {"RequireReadData", "CheckInstrument:show"};
+  const TCase cases[] = {
+      {"configuration not read", "", false, true, {"RequireReadData"}, 0},
+      {"another instrument", "", true, false, both, 0},
+      {"not operational yet", "StartupMs = 60000", true, true, both, 1},
+      {"protection state unknown", "FaultAnswer = B10B:7", true, true, both, 1},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Connect(std::string("Instrument = DravonDat\n") + c.Bench, 10);
+    readOk_ = c.ReadOk;
+    instrumentOk_ = c.InstrumentOk;
+    checks_.clear();
+    TSetProtectForm form(*ctx_);
+    TDialogScript script; // no dialog
+    EXPECT_FALSE(form.Execute());
+    EXPECT_EQ(checks_, c.Checks);
+    EXPECT_EQ(port_.messages.size(), c.Messages);
+  }
+}
+
+// --- The change dialog, switch -------------------------------------------------------------
+
+TEST_F(ProtectionTest, TheSwitchSetsChangesAndRemovesItsCode) {
+  struct TCase {
+    const char* Name;
+    const char* Code; // the switch's code before
+    const char* Old;  // typed as old code; null when the field must be hidden
+    const char* New;  // typed and repeated; null for "Disable code"
+    const char* Request;
+    bool ProtectedAfter;
+  };
+  const TCase cases[] = {
+      {"set", "0", nullptr, "777", "old=1 new=777", true},
+      {"change", "555", "555", "777", "old=555 new=777", true},
+      {"remove", "555", "555", nullptr, "old=555 new=0", false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Connect(std::string("Instrument = DravonSwitch\nProtectionCode = ") + c.Code, 9);
+    TSetProtectForm form(*ctx_);
+    TDialogScript script;
+    script.On("SetProtectForm", [&c](QDialog& d) {
+      auto* oldEd = Child<TEditReal>(d, "OldCdEd");
+      EXPECT_EQ(oldEd->isHidden(), c.Old == nullptr);
+      if (c.Old)
+        Type(oldEd, c.Old);
+      if (c.New)
+        Type(Child<TEditReal>(d, "NewCdEd"), c.New);
+      Click(d, c.New ? "OkBtn" : "DisableBtn");
+    });
+    if (c.New)
+      script.On("EnterPrCodeForm", [&c](QDialog& d) {
+        Type(Child<TEditReal>(d, "PrCodeEd"), c.New);
+        Click(d, "OkBtn");
+      });
+    EXPECT_TRUE(form.Execute());
+    EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Info", Success}}));
+    EXPECT_EQ(Calls("DSwitch", "SetProtectCode"), Commands{std::string("COM1 ") + c.Request});
+    EXPECT_EQ(SwitchProtected(), c.ProtectedAfter);
+  }
+}
+
+TEST_F(ProtectionTest, TheSwitchRefusingTheOldCodeKeepsTheDialogOpen) {
+  struct TCase {
+    const char* Name;
+    const char* Bench;
+    std::string Message;
+    const char* Kind;
+  };
+  const TCase cases[] = {
+      {"wrong old code", "", InvalidOldCodeText, "Warning"},
+      {"link error", "FaultLinkError = SetProtectCode:4",
+       "Communication with instrument not possible!\r\rDSwitchDLL Error Nr. 4", "Error"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Connect(std::string("Instrument = DravonSwitch\nProtectionCode = 555\n") + c.Bench, 9);
+    TSetProtectForm form(*ctx_);
+    TDialogScript script;
+    script
+        .On("SetProtectForm",
+            [](QDialog& d) {
+              Type(Child<TEditReal>(d, "OldCdEd"), "556");
+              Click(d, "DisableBtn");
+            })
+        .On("SetProtectForm", [](QDialog& d) { Click(d, "CancelBtn"); }); // still open
+    EXPECT_FALSE(form.Execute());
+    EXPECT_EQ(port_.messages, (std::vector<Msg>{{c.Kind, c.Message}}));
+    EXPECT_TRUE(SwitchProtected());
+  }
+}
+
+TEST_F(ProtectionTest, ASwitchThatCannotSayWhetherItIsProtectedGetsNoDialog) {
+  Connect("Instrument = DravonSwitch\nFaultLinkError = IsProtected:5", 9);
+  TSetProtectForm form(*ctx_);
+  TDialogScript script; // no dialog
+  EXPECT_FALSE(form.Execute());
+  EXPECT_EQ(
+      port_.messages,
+      (std::vector<Msg>{
+          {"Error", "Communication with instrument not possible!\r\rDSwitchDLL Error Nr. 5"}}));
+}
+
+// --- The code edits and the help ------------------------------------------------------------
+
+TEST_F(ProtectionTest, TheCodeEditsRejectTextAndLimitNumbers) {
+  Connect("Instrument = DravonDat", 10);
+  TSetProtectForm form(*ctx_);
+  TDialogScript script;
+  script.On("SetProtectForm", [this](QDialog& d) {
+    auto* newEd = Child<TEditReal>(d, "NewCdEd");
+    // Every change that is no number is reported at once.
+    Type(newEd, "1x");
+    EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Error", InvalidValueText}}));
+    // Finished input: the last number comes back.
+    PressEnter(newEd);
+    EXPECT_EQ(newEd->Text(), "1");
+    // A number beyond the range becomes the limit, with a beep.
+    newEd->InputEdit()->clear();
+    Type(newEd, "70000");
+    PressEnter(newEd);
+    EXPECT_EQ(newEd->Text(), "65535");
+    EXPECT_EQ(port_.beeps, 1);
+    Click(d, "CancelBtn");
+  });
+  EXPECT_FALSE(form.Execute());
+}
+
+TEST_F(ProtectionTest, TheHelpButtonShowsTheDialogsTopicInTheSubWindow) {
+  Connect("Instrument = DravonDat", 10);
+  SetHelpFile(HelpFilePathFor(0));
+  TSetProtectForm form(*ctx_);
+  TDialogScript script;
+  script.On("SetProtectForm", [](QDialog& d) {
+    Click(d, "HelpBtn");
+    Click(d, "CancelBtn");
+  });
+  EXPECT_FALSE(form.Execute());
+  THelpForm* help = FindHelpWindow(SubHelpWindow);
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(help->CurrentContext(), 3001);
+  EXPECT_EQ(FindHelpWindow(), nullptr); // not the main help window
+  CloseHelpWindows();
+}
+
+TEST_F(ProtectionTest, TheCaptionHelpButtonShowsTheTopicOfTheControlClicked) {
+  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
+  SetHelpFile(HelpFilePathFor(0));
+  TSetProtectForm form(*ctx_);
+  std::vector<int> shown;
+  TDialogScript script;
+  script.On("SetProtectForm", [&shown](QDialog& d) {
+    // "What's this?" on a control goes up to the dialog when the control has no text.
+    for (const char* name : {"OldCdEd", "NewCdEd", "DisableBtn", "OkBtn"}) {
+      QWidget* w = Child<QWidget>(d, name);
+      if (auto* edit = qobject_cast<TEditReal*>(w))
+        w = edit->InputEdit();
+      QHelpEvent event(QEvent::WhatsThis, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+      QApplication::sendEvent(w, &event);
+      EXPECT_TRUE(event.isAccepted()) << name;
+      shown.push_back(FindHelpWindow() ? FindHelpWindow()->CurrentContext() : 0);
+    }
+    Click(d, "CancelBtn");
+  });
+  EXPECT_FALSE(form.Execute());
+  EXPECT_EQ(shown, (std::vector<int>{3010, 3020, 3030, 3001}));
+  CloseHelpWindows();
+}
+
+} // namespace
+} // namespace dtool::test
