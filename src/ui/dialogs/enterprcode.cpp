@@ -14,6 +14,18 @@
 
 namespace dtool {
 
+TEditReal* NewCodeEdit(QWidget* parent, const char* name) {
+  auto* edit = new TEditReal(parent);
+  edit->setObjectName(QLatin1String(name));
+  edit->NoFloatInput = true;
+  edit->SetNachkomma(0);
+  edit->RangeLimit = true;
+  edit->MinVal = MinProtCode;
+  edit->MaxVal = MaxProtCode;
+  edit->SetControlStyle(csNone);
+  return edit;
+}
+
 TEnterPrCodeForm::TEnterPrCodeForm(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowContextHelpButtonHint) {
@@ -22,14 +34,7 @@ TEnterPrCodeForm::TEnterPrCodeForm(QWidget* owner)
   CodeLb = new QLabel(this);
   CodeLb->setObjectName(QStringLiteral("CodeLb"));
 
-  PrCodeEd = new TEditReal(this);
-  PrCodeEd->setObjectName(QStringLiteral("PrCodeEd"));
-  PrCodeEd->NoFloatInput = true;
-  PrCodeEd->SetNachkomma(0);
-  PrCodeEd->RangeLimit = true;
-  PrCodeEd->MinVal = MinProtCode;
-  PrCodeEd->MaxVal = MaxProtCode;
-  PrCodeEd->SetControlStyle(csNone);
+  PrCodeEd = NewCodeEdit(this, "PrCodeEd");
   PrCodeEd->OnRangeError = [this](TEditReal* sender, double rawval, double begrval, bool& update) {
     PrCodeEdRangeError(sender, rawval, begrval, update);
   };

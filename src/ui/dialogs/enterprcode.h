@@ -15,6 +15,9 @@ class TEditReal;
 inline constexpr std::int32_t MinProtCode = 1;
 inline constexpr std::int32_t MaxProtCode = 65535;
 
+// A new edit for a protection code: whole numbers limited to the code range, no buttons.
+TEditReal* NewCodeEdit(QWidget* parent, const char* name);
+
 class TEnterPrCodeForm : public QDialog {
   Q_OBJECT
 public:

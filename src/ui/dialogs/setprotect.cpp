@@ -37,14 +37,7 @@ TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
   SetHelpContext(this, HelpContextForm);
 
   auto makeCodeEdit = [this](const char* name, int helpContext) {
-    auto* edit = new TEditReal(this);
-    edit->setObjectName(QLatin1String(name));
-    edit->NoFloatInput = true;
-    edit->SetNachkomma(0);
-    edit->RangeLimit = true;
-    edit->MinVal = MinProtCode;
-    edit->MaxVal = MaxProtCode;
-    edit->SetControlStyle(csNone);
+    TEditReal* edit = NewCodeEdit(this, name);
     edit->OnChange = [this](TEditReal* sender) { xxEdChange(sender); };
     edit->OnDataInput = [this](TEditReal* sender) { xxEdDataInput(sender); };
     edit->OnRangeError = [this](TEditReal* sender, double rawval, double begrval, bool& update) {

@@ -62,4 +62,13 @@ void Click(QDialog& dialog, const char* button) {
     b->click();
 }
 
+std::function<void(QDialog&)> Fill(std::vector<std::pair<const char*, QString>> typed,
+                                   const char* button) {
+  return [typed = std::move(typed), button](QDialog& dialog) {
+    for (const auto& [edit, text] : typed)
+      Type(Child<TEditReal>(dialog, edit), text);
+    Click(dialog, button);
+  };
+}
+
 } // namespace dtool::test

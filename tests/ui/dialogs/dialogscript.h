@@ -10,6 +10,8 @@
 
 #include <deque>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace dtool {
 class TEditReal;
@@ -49,5 +51,9 @@ void Type(TEditReal* edit, const QString& text);
 void PressEnter(TEditReal* edit);
 // Clicks a push button of the dialog.
 void Click(QDialog& dialog, const char* button);
+// A step that types into real-number edits of the dialog (by name, in order) and then clicks
+// a button.
+std::function<void(QDialog&)> Fill(std::vector<std::pair<const char*, QString>> typed,
+                                   const char* button);
 
 } // namespace dtool::test

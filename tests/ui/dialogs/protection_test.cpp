@@ -39,6 +39,11 @@ std::string Present(const char* bbaa) {
   return std::string("COM1 OO=B1 CC=0B BBAA=") + bbaa;
 }
 
+// The operator types a code into the code dialog and leaves it with OK (or Cancel).
+std::function<void(QDialog&)> EnterCode(const QString& code, bool ok = true) {
+  return Fill({{"PrCodeEd", code}}, ok ? "OkBtn" : "BitBtn1");
+}
+
 class ProtectionTest : public BenchTest {
 protected:
   ProtectionTest() { SetAppTitle(AppTitle); }
@@ -148,10 +153,7 @@ TEST_F(ProtectionTest, AWriteToAProtectedInstrumentPromptsOnceAndAgainAfterAWron
   {
     // A later attempt asks again; the right code is remembered.
     TDialogScript script;
-    script.On("EnterPrCodeForm", [](QDialog& d) {
-      Type(Child<TEditReal>(d, "PrCodeEd"), "1234");
-      Click(d, "OkBtn");
-    });
+    script.On("EnterPrCodeForm", EnterCode("1234"));
     EXPECT_TRUE(CheckProtCode(*ctx_, true, WrongProtCodeText));
   }
   EXPECT_EQ(protCode_, 1234);
@@ -169,10 +171,7 @@ TEST_F(ProtectionTest, ACancelledPromptRefusesWithoutAMessage) {
   Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
   protCode_ = 99;
   TDialogScript script;
-  script.On("EnterPrCodeForm", [](QDialog& d) {
-    Type(Child<TEditReal>(d, "PrCodeEd"), "1234");
-    Click(d, "BitBtn1");
-  });
+  script.On("EnterPrCodeForm", EnterCode("1234", false));
   EXPECT_FALSE(CheckProtCode(*ctx_, true, WrongProtCodeText));
   EXPECT_EQ(protCode_, 0);
   EXPECT_TRUE(port_.messages.empty());
@@ -220,10 +219,7 @@ TEST_F(ProtectionTest, AnInstrumentThatLocksOnTheLastWrongCodeIsReportedAfterThe
   WrongCodes(9);
   protCode_ = 99;
   TDialogScript script;
-  script.On("EnterPrCodeForm", [](QDialog& d) {
-    Type(Child<TEditReal>(d, "PrCodeEd"), "1234");
-    Click(d, "OkBtn");
-  });
+  script.On("EnterPrCodeForm", EnterCode("1234"));
   EXPECT_FALSE(CheckProtCode(*ctx_, true, WrongProtCodeText));
   EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", Locked}}));
   EXPECT_EQ(AnalogCommands(), (Commands{Present("0063"), Present("04D2")}));
@@ -309,17 +305,8 @@ TEST_F(ProtectionTest, AFailedVerificationKeepsTheDialogOpenAndSendsNothing) {
     Connect("Instrument = DravonDat", 10);
     TSetProtectForm form(*ctx_);
     TDialogScript script;
-    script
-        .On("SetProtectForm",
-            [](QDialog& d) {
-              Type(Child<TEditReal>(d, "NewCdEd"), "4321");
-              Click(d, "OkBtn");
-            })
-        .On("EnterPrCodeForm",
-            [&c](QDialog& d) {
-              Type(Child<TEditReal>(d, "PrCodeEd"), c.Repeated);
-              Click(d, c.Confirm ? "OkBtn" : "BitBtn1");
-            })
+    script.On("SetProtectForm", Fill({{"NewCdEd", "4321"}}, "OkBtn"))
+        .On("EnterPrCodeForm", EnterCode(c.Repeated, c.Confirm))
         .On("SetProtectForm", [](QDialog& d) { Click(d, "CancelBtn"); }); // still open
     EXPECT_FALSE(form.Execute());
     EXPECT_EQ(port_.messages, c.Messages);
@@ -333,12 +320,7 @@ TEST_F(ProtectionTest, AWrongOldCodeKeepsTheDialogOpenAndTheCode) {
   Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
   TSetProtectForm form(*ctx_);
   TDialogScript script;
-  script
-      .On("SetProtectForm",
-          [](QDialog& d) {
-            Type(Child<TEditReal>(d, "OldCdEd"), "1235");
-            Click(d, "DisableBtn");
-          })
+  script.On("SetProtectForm", Fill({{"OldCdEd", "1235"}}, "DisableBtn"))
       .On("SetProtectForm", [](QDialog& d) {
         // A second attempt with the right code.
         auto* oldEd = Child<TEditReal>(d, "OldCdEd");
@@ -411,10 +393,7 @@ TEST_F(ProtectionTest, TheSwitchSetsChangesAndRemovesItsCode) {
       Click(d, c.New ? "OkBtn" : "DisableBtn");
     });
     if (c.New)
-      script.On("EnterPrCodeForm", [&c](QDialog& d) {
-        Type(Child<TEditReal>(d, "PrCodeEd"), c.New);
-        Click(d, "OkBtn");
-      });
+      script.On("EnterPrCodeForm", EnterCode(c.New));
     EXPECT_TRUE(form.Execute());
     EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Info", Success}}));
     EXPECT_EQ(Calls("DSwitch", "SetProtectCode"), Commands{std::string("COM1 ") + c.Request});
@@ -439,12 +418,7 @@ TEST_F(ProtectionTest, TheSwitchRefusingTheOldCodeKeepsTheDialogOpen) {
     Connect(std::string("Instrument = DravonSwitch\nProtectionCode = 555\n") + c.Bench, 9);
     TSetProtectForm form(*ctx_);
     TDialogScript script;
-    script
-        .On("SetProtectForm",
-            [](QDialog& d) {
-              Type(Child<TEditReal>(d, "OldCdEd"), "556");
-              Click(d, "DisableBtn");
-            })
+    script.On("SetProtectForm", Fill({{"OldCdEd", "556"}}, "DisableBtn"))
         .On("SetProtectForm", [](QDialog& d) { Click(d, "CancelBtn"); }); // still open
     EXPECT_FALSE(form.Execute());
     EXPECT_EQ(port_.messages, (std::vector<Msg>{{c.Kind, c.Message}}));
