@@ -1,25 +1,34 @@
 // DToolPc: configuration tool for differential-pressure instruments.
 #include <QApplication>
-#include <QMainWindow>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/quitsignals.h"
+#include "link/dispatcher.h"
+#include "resources/pictures.h"
 #include "tools/fatal.h"
 #include "tools/options.h"
 #include "tools/progtools.h"
 #include "ui/controls/qtoperatorport.h"
+#include "ui/help/helpsystem.h"
+#include "ui/main/mainform.h"
+#include "ui/main/qtdispatcher.h"
 
 int main(int argc, char* argv[]) {
+  // 1: the application object.
   QApplication app(argc, argv);
-  dtool::SetAppTitle(dtool::AppTitle);
-  QApplication::setApplicationName(QString::fromLatin1(dtool::AppTitle));
-
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i)
     args.emplace_back(argv[i]);
   dtool::SetCommandLine(std::move(args));
+
+  // 2: the title, which is also the caption of every message box.
+  dtool::SetAppTitle(dtool::AppTitle);
+  QApplication::setApplicationName(QString::fromLatin1(dtool::AppTitle));
+  QApplication::setWindowIcon(dtool::AppIcon());
 
   dtool::QtOperatorPort port;
   dtool::SetOperatorPort(&port);
@@ -27,13 +36,25 @@ int main(int argc, char* argv[]) {
     QApplication::quit();
     std::_Exit(EXIT_FAILURE);
   });
+  dtool::TQtDispatcher dispatcher;
+  dtool::SetLinkDispatcher(&dispatcher);
+  dtool::InstallHelpKey();
 
-  QMainWindow window;
-  window.setWindowTitle(QStringLiteral("%1 %2").arg(QLatin1String(dtool::AppTitle),
-                                                    QLatin1String(dtool::AppVersion)));
-  window.resize(632, 512);
-  window.show();
-  const int rc = app.exec();
+  // 3: the main window, which runs its start sequence.
+  auto form = std::make_unique<dtool::TMainForm>();
+  QObject::connect(form.get(), &dtool::TMainForm::TerminateRequested, &app, &QCoreApplication::quit,
+                   Qt::QueuedConnection);
+  dtool::CloseOnQuitSignals(form.get());
+  // 4: the moving-average window comes with its dialog.
+
+  // 5: the event loop, unless the start already ended the application.
+  int rc = 0;
+  if (!form->Terminated()) {
+    form->show();
+    rc = app.exec();
+  }
+  form.reset();
+  dtool::SetLinkDispatcher(nullptr);
   dtool::SetOperatorPort(nullptr);
   return rc;
 }

@@ -1,0 +1,455 @@
+// The main window as a shell: start and end, pages by instrument type, identity panel,
+// caption, test mode, help language and home page.
+#include "ui/main/mainform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <climits>
+#include <cmath>
+
+#include "link/instlink.h"
+#include "resources/pictures.h"
+#include "tools/fatal.h"
+#include "tools/operatorport.h"
+#include "tools/options.h"
+#include "tools/progtools.h"
+#include "ui/controls/radiogroup.h"
+#include "ui/help/helpsystem.h"
+#include "ui/main/setfile.h"
+
+namespace dtool {
+
+TMainForm* MainForm = nullptr;
+
+std::function<bool(const QString&)> TMainForm::UrlOpener = [](const QString& url) {
+  return QDesktopServices::openUrl(QUrl(url));
+};
+
+namespace {
+
+constexpr int CheckInstInterval = 4000;
+constexpr int DesignDpi = 96;
+constexpr QSize DesignClientSize{632, 512};
+constexpr int WideClientWidth = 788;
+// The identity and picture panels: the product picture and a margin.
+constexpr int LeftPanelWidth = 200;
+
+bool IsStaticType(int type) {
+  return type >= 1 && type <= 8;
+}
+
+// An action's caption without its accelerator marks, as a hint shows it.
+QString PlainCaption(const QString& caption) {
+  QString text = caption;
+  text.replace(QLatin1String("&&"), QLatin1String("\x01"));
+  text.remove(QLatin1Char('&'));
+  text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+  return text;
+}
+
+} // namespace
+
+QSize MainClientSize(double logicalDpi) {
+  if (logicalDpi <= DesignDpi)
+    return DesignClientSize;
+  const int height = static_cast<int>(
+      std::lround(DesignClientSize.height() * double(WideClientWidth) / DesignClientSize.width()));
+  return {WideClientWidth, height};
+}
+
+QString HomepageUrl() {
+  return QStringLiteral("https://") + QString::fromLatin1(HomepageHost);
+}
+
+TMainForm::TMainForm(const std::string& setFileName, QWidget* parent)
+    : QMainWindow(parent), setFileName_(setFileName) {
+  MainForm = this;
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setWindowIcon(AppIcon());
+
+  BuildActions();
+  BuildMenusAndToolBar();
+  auto* central = new QWidget;
+  central->setObjectName(QStringLiteral("ClientPanel"));
+  auto* columns = new QHBoxLayout(central);
+  columns->setContentsMargins(4, 4, 4, 4);
+  columns->setSpacing(4);
+  auto* left = new QVBoxLayout;
+  left->setSpacing(4);
+  for (QWidget* panel : {BuildIdentityPanel(), BuildPicturePanel()}) {
+    panel->setFixedWidth(LeftPanelWidth);
+    left->addWidget(panel, panel->objectName() == QLatin1String("PicPanel") ? 1 : 0);
+  }
+  columns->addLayout(left);
+  columns->addWidget(BuildPagePanel(), 1);
+  setCentralWidget(central);
+
+  CheckInstTim = new QTimer(this);
+  CheckInstTim->setObjectName(QStringLiteral("CheckInstTim"));
+  CheckInstTim->setInterval(CheckInstInterval);
+  TimReadNoDataSuppr = new QTimer(this);
+  TimReadNoDataSuppr->setObjectName(QStringLiteral("TimReadNoDataSuppr"));
+  TimReadNoDataSuppr->setSingleShot(true);
+
+  WireEvents();
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  FormDestroy();
+  if (MainForm == this)
+    MainForm = nullptr;
+}
+
+void TMainForm::WireEvents() {
+  connect(CheckInstTim, &QTimer::timeout, this, [this] { CheckInstTimTimer(); });
+  connect(TimReadNoDataSuppr, &QTimer::timeout, this, [this] { TimReadNoDataSupprTimer(); });
+  connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+  connect(ActHelpEnglish, &QAction::triggered, this, [this] { ActHelpXXXExecute(ActHelpEnglish); });
+  connect(ActHelpInGerman, &QAction::triggered, this,
+          [this] { ActHelpXXXExecute(ActHelpInGerman); });
+  connect(ActMeltraneHomepage, &QAction::triggered, this, [this] { ActMeltraneHomepageExecute(); });
+  connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+    if (s == Qt::ApplicationActive)
+      ApplicationEvents1Activate();
+  });
+  WireBinding();
+}
+
+void TMainForm::FormCreate() {
+  // 1, 2: in front, with the system's menu font.
+  raise();
+  menuBar()->setFont(QApplication::font("QMenuBar"));
+  // 3: the home page.
+  LblHomepage->setText(QString::fromLatin1(HomepageHost));
+  ActMeltraneHomepage->setText(QString::fromLatin1(HomepageHost));
+  // 4: a fatal stop first stops the poll timer.
+  SetFatalHook([this] { CheckInstTim->stop(); });
+  // 11 (the items are needed before the layout of the display page is measured).
+  FillUnitRadioGroup(*DisplPressUnitGr, PressUnitSet);
+  FillUnitRadioGroup(*DisplVelocityUnitGr, VelocityUnitSet);
+  ArrangeUnitGroups();
+  // 5: where the display group sits below both unit groups.
+  if (auto* box = qobject_cast<QBoxLayout*>(DispPg->layout()))
+    ContrastGbTop = box->contentsMargins().top() + DisplPressUnitGr->sizeHint().height() +
+                    box->spacing() + DisplVelocityUnitGr->sizeHint().height() + box->spacing();
+  // 6: the client size for the screen's density; centred on the screen.
+  const QScreen* scr = screen() ? screen() : QGuiApplication::primaryScreen();
+  const QSize client = MainClientSize(scr ? scr->logicalDotsPerInch() : DesignDpi);
+  setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
+  if (scr)
+    move(scr->availableGeometry().center() - rect().center());
+  // 7, 8
+  setWindowTitle(QString::fromStdString(BuildCaption()));
+  PageControl->setCurrentWidget(MeasPg);
+  // 9: the dialogs that live as long as the window come with their own windows.
+  // 10: the settings object, and the link it talks through.
+  sett = std::make_unique<TSettings>(this);
+  TLinkLoadError loadError;
+  link_ = TInstLink::Load(*sett, *this, std::string(), loadError);
+  if (!link_) {
+    ErrorBox(loadError.Text());
+    TerminateApplication();
+    return;
+  }
+  // 12: preferences and the last configuration.
+  SetDefaultPrefs(*this);
+  LoadSetFile(*this, *sett, setFileName_);
+  settingsLoaded_ = true;
+  // 13 to 15
+  SetHelpLan(prefs_.HelpLanguage);
+  FillCombos();
+  // 16, 17
+  sett->SetConfigRead(false);
+  link_->OpenCommunication(false, 0);
+  // 18, 19
+  RefreshUnitLabels();
+  WriteSetToField_(true);
+  ShowInstIdentity();
+  RefreshButtons();
+  // 20, 21
+  CheckInstTim->start();
+  ApplyTestMode();
+  // 22
+  VelocityChBClick(VelocityChB);
+  ShowVelocityGroup(VelocityGbShown);
+  // 23
+  for (TEditReal* ed : {VelocityNEd, EdrVelocityNPstat}) {
+    ed->MinVal = 1.0;
+    ed->MaxVal = 2.0;
+  }
+  for (TEditReal* ed : {EdrAl1DlyStatic, EdrAl2DlyStatic}) {
+    ed->MinVal = 0.0;
+    ed->MaxVal = 3000.0;
+    ed->IncVal = 1.0;
+  }
+  // 24: every action's hint is its caption.
+  for (QAction* a : ActMan1->findChildren<QAction*>()) {
+    a->setToolTip(PlainCaption(a->text()));
+    a->setStatusTip(PlainCaption(a->text()));
+  }
+  // 25
+  raise();
+}
+
+void TMainForm::FormDestroy() {
+  destroying_ = true;
+  CheckInstTim->stop();
+  TimReadNoDataSuppr->stop();
+  SetFatalHook(nullptr);
+  if (settingsLoaded_)
+    SaveSetFile(*this, *sett, setFileName_);
+  if (link_)
+    link_->CloseAllPorts();
+  link_.reset();
+  sett.reset();
+  CloseHelpWindows();
+}
+
+// ---- Owner calls ----
+
+void TMainForm::RefreshButtons() {
+  WriteBtn->setEnabled(sett->InstType() != 0);
+  AnOffsetEdUnitLb->setEnabled(!sett->ConfigRead());
+}
+
+void TMainForm::ConfigReadCleared() {
+  if (isActiveWindow())
+    ProtCode = 0;
+}
+
+void TMainForm::ReopenLink() {
+  if (link_)
+    link_->OpenCommunication(false, 0);
+}
+
+bool TMainForm::ShowPreferencesForPort() {
+  // The Preferences dialog comes with its own window; until then the choice is Cancel.
+  return false;
+}
+
+void TMainForm::TerminateApplication() {
+  terminated_ = true;
+  emit TerminateRequested();
+}
+
+std::string TMainForm::BuildCaption() {
+  std::string caption = GetAppTitle() + " " + AppVersion;
+  if (IsTestMode())
+    caption += std::string(" ") + TestModeCaption;
+  return caption;
+}
+
+void TMainForm::ShowLiveReading() {
+  // The live reading comes with the read and write commands.
+}
+
+void TMainForm::ReportNewerInstrument() {
+  const bool wasEnabled = CheckInstTim->isActive();
+  CheckInstTim->stop();
+  // The timer gets its state back and the program ends, also when the way there fails.
+  struct TEnd {
+    TMainForm* form;
+    bool timer;
+    ~TEnd() {
+      if (timer)
+        form->CheckInstTim->start();
+      form->TerminateApplication();
+    }
+  } end{this, wasEnabled};
+  const std::string text =
+      "The connected instrument is equipped with an enhanced \rfunctionality which is not "
+      "supported by this this DravonTool \rversion. Please find the recent version on our "
+      "Homepage. \r\rShow Meltrane Homepage " +
+      std::string(HomepageHost) + "?";
+  if (QuestionBox(text, true))
+    OpenBrowser(HomepageUrl());
+  else
+    InfoBox("The program has been shut down!");
+}
+
+// ---- Shell ----
+
+int TMainForm::HelpContext() const {
+  return helpContext_;
+}
+
+void TMainForm::SetHelpContextForType() {
+  const int type = sett ? sett->InstType() : 0;
+  if (IsStaticType(type))
+    helpContext_ = HelpContextStatic;
+  else if (type == 10 || type == 11)
+    helpContext_ = HelpContextTransmitter;
+  else
+    helpContext_ = HelpContextSwitch;
+  SetHelpContext(this, helpContext_);
+}
+
+void TMainForm::ShowPages(int t) {
+  const bool shown[] = {
+      t == 10 || t == 11,                                         // MeasPg
+      IsStaticType(t),                                            // MeasPgStatic
+      t == 1 || t == 2 || t == 5 || t == 6 || t == 10 || t == 11, // AnaOutPg
+      t == 9,                                                     // AlarmPg
+      IsStaticType(t),                                            // AlarmPgStatic
+      t == 9 || t == 10 || t == 11,                               // EnvirPg
+      t == 2 || t == 4 || t == 6 || t == 8 || t == 11,            // DispPg
+  };
+  QWidget* pages[] = {MeasPg, MeasPgStatic, AnaOutPg, AlarmPg, AlarmPgStatic, EnvirPg, DispPg};
+  bool any = false;
+  for (int i = 0; i < 7; ++i) {
+    PageControl->setTabVisible(PageControl->indexOf(pages[i]), shown[i]);
+    any = any || shown[i];
+  }
+  // Without a visible tab the page area stays empty.
+  PageControl->widget(PageControl->currentIndex())->setVisible(any);
+  if (any && !PageControl->isTabVisible(PageControl->currentIndex()))
+    for (int i = 0; i < 7; ++i)
+      if (shown[i]) {
+        PageControl->setCurrentWidget(pages[i]);
+        break;
+      }
+  IntCb->setEnabled(!shown[3]);
+  ActTestAnalOutput->setVisible(shown[2]);
+}
+
+bool TMainForm::IsTestMode() {
+  return HasOption(TestModeOption, true);
+}
+
+void TMainForm::ApplyTestMode() {
+  const bool enabled = !IsTestMode();
+  for (TEditReal* ed : {AnOffsetEd, AnGainEd, GainSensEd, EdrGainSensStatic, ContrastEd})
+    ed->SetEnabled(enabled);
+  ActChangeProtCode->setEnabled(enabled);
+  ActZeroCalibration->setEnabled(enabled);
+}
+
+void TMainForm::ShowInstIdentity() {
+  const TInstInfo info = sett->InstInfo;
+  const int type = info.InstType;
+  InstTypeEd->setText(QString::fromStdString(InstTypeName(type)));
+  if (type == 0 || info.TypeWithoutInfo != 0) {
+    SerialEd->clear();
+    RangeEd->clear();
+  } else {
+    SerialEd->setText(QString::fromLatin1(info.SerialNr.Get()));
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    RangeEd->setText(
+        QStringLiteral("%1 .. %2 Pa")
+            .arg(locale.toString(info.RangeMin, 'f', 0), locale.toString(info.RangeMax, 'f', 0)));
+  }
+  ProductImage->setPixmap(ProductPicture(type));
+  sett->SetAnOffsetUnit(info.AnOutCurrent != 0 ? unit::mA : unit::V);
+  ShowPages(type);
+  ApplyVelocityCapability();
+}
+
+void TMainForm::ApplyVelocityCapability() {
+  if (sett->Cap_level() != 0) {
+    ShowVelocityGroup(true);
+  } else {
+    ShowVelocityGroup(false);
+    SetVmode(false);
+  }
+}
+
+void TMainForm::ShowVelocityGroup(bool show) {
+  if (!IsAnalogFamily(sett->InstType()))
+    show = false;
+  VelocityGrBox->setVisible(show);
+  DisplVelocityUnitGr->setVisible(show);
+  // The display group takes the place of the velocity unit group while that is hidden.
+  ContrastGrBox->move(ContrastGrBox->x(), show ? ContrastGbTop : DisplVelocityUnitGr->y());
+  VelocityGbShown = show;
+}
+
+void TMainForm::SetHelpLan(int language) {
+  if (language == 0)
+    ActHelpEnglish->setChecked(true);
+  else if (language == 1)
+    ActHelpInGerman->setChecked(true);
+  else
+    FatalStop("TMainForm.SetHelpLan: Language unknown! ");
+  const QString file = HelpFilePathFor(language);
+  if (!HelpFileExists(file))
+    InfoBox("Help-File not found\r" + file.toStdString());
+  SetHelpFile(file);
+}
+
+void TMainForm::ActHelpXXXExecute(QAction* sender) {
+  prefs_.HelpLanguage = sender == ActHelpInGerman ? 1 : 0;
+  SetHelpLan(prefs_.HelpLanguage);
+  ShowHelpTopic(helpContext_);
+}
+
+void TMainForm::BitBtn1Click() {
+  ShowHelpTopicInWindow(QString::fromLatin1(SubHelpWindow), HelpContextNozzle);
+}
+
+bool TMainForm::OpenBrowser(const QString& url) {
+  if (UrlOpener && UrlOpener(url))
+    return true;
+  WarningBox("The Internet Browser could not be started!");
+  return false;
+}
+
+void TMainForm::ActMeltraneHomepageExecute() {
+  OpenBrowser(HomepageUrl());
+}
+
+void TMainForm::ApplicationEvents1Activate() {
+  if (QWidget* active = QApplication::activeWindow())
+    active->raise();
+}
+
+void TMainForm::CheckInstTimTimer() {
+  ShowLiveReading();
+}
+
+void TMainForm::TimReadNoDataSupprTimer() {
+  TimReadNoDataSuppr->stop();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (event->isAccepted())
+    emit TerminateRequested();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == LblHomepage && event->type() == QEvent::MouseButtonRelease) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton &&
+        LblHomepage->rect().contains(mouse->position().toPoint())) {
+      ActMeltraneHomepageExecute();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace dtool

@@ -1,0 +1,335 @@
+#pragma once
+// TMainForm: the one main window of the program. It owns the settings object, the preferences,
+// the link to the instrument, the pages with every bound control, and the shell around them:
+// identity panel, picture panel, menus, toolbar, caption, help language and home page.
+#include <QMainWindow>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/records.h"
+#include "core/settings.h"
+#include "core/settingsowner.h"
+#include "core/units.h"
+#include "ui/controls/editreal.h"
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace dtool {
+
+class TInstLink;
+class TRadioGroup;
+
+// Client area of the main window: 632 x 512 on a screen of 96 dots per inch; a denser
+// screen gets the width 788 and a height grown in the same proportion.
+QSize MainClientSize(double logicalDpi);
+
+// The maker's home page: the host shown in the picture panel and in the Help menu.
+inline constexpr const char* HomepageHost = "www.meltrane.example";
+QString HomepageUrl();
+
+// A number with a fixed count of decimals in the operator's locale, without group separators.
+QString FormatFixed(double value, int decimals);
+
+// Texts of the window.
+inline constexpr const char* InvalidValueText = "You entered an invalid value! ";
+inline constexpr const char* TestModeOption = "/K58";
+inline constexpr const char* TestModeCaption = "-> TEST 33 MODE";
+
+// Help contexts of the main window by instrument family, and of the nozzle topic.
+inline constexpr int HelpContextTransmitter = 1000;
+inline constexpr int HelpContextSwitch = 1001;
+inline constexpr int HelpContextStatic = 1002;
+inline constexpr int HelpContextNozzle = 10000;
+
+class TMainForm : public QMainWindow, public ISettingsOwner {
+  Q_OBJECT
+public:
+  // Builds the window and runs the start sequence: settings file, link, controls, timers.
+  // The settings file is read from and written to setFileName.
+  explicit TMainForm(const std::string& setFileName = SettingsFileName(),
+                     QWidget* parent = nullptr);
+  // Stops the timers, saves the settings file and closes the link.
+  ~TMainForm() override;
+
+  // How the window reaches a web browser; replaceable for tests. True when the browser
+  // started.
+  static std::function<bool(const QString& url)> UrlOpener;
+
+  // ---- What the settings object and the link ask of the window ----
+  TPreferences& Prefs() override { return prefs_; }
+  void WriteSetToField_() override { WriteSetToField_(true); }
+  void RefreshButtons() override;
+  void ConfigReadCleared() override;
+  void ShowInstIdentity() override;
+  void ReopenLink() override;
+  void SetHelpContextForType() override;
+  void SetVmode(bool on) override;
+  bool ShowPreferencesForPort() override;
+  void TerminateApplication() override;
+  void ReportNewerInstrument() override;
+  std::string BuildCaption() override;
+  void ShowLiveReading() override;
+
+  // ---- Fields ----
+  std::unique_ptr<TSettings> sett;
+  bool PrintAllowed = false;
+  std::int32_t ProtCode = 0;
+  std::string SavedSerialNo;
+  int ContrastGbTop = 0;
+  bool VelocityGbShown = false;
+
+  // The link to the instrument; null when the link libraries could not be loaded.
+  TInstLink* Link() const { return link_.get(); }
+  // TerminateApplication was called: the event loop is not to be entered, or is ending.
+  bool Terminated() const { return terminated_; }
+  // Help context of the window.
+  int HelpContext() const;
+  // Whether FormCreate has got as far as reading the settings file (which is then saved at
+  // the end).
+  bool SettingsLoaded() const { return settingsLoaded_; }
+
+  // ---- Shell ----
+  void ShowPages(int type);
+  static bool IsTestMode();
+  void ApplyTestMode();
+  void ApplyVelocityCapability();
+  void ShowVelocityGroup(bool show);
+  void SetHelpLan(int language);
+  bool OpenBrowser(const QString& url);
+  void ActHelpXXXExecute(QAction* sender);
+  void BitBtn1Click();
+  void ActMeltraneHomepageExecute();
+  void ApplicationEvents1Activate();
+  void CheckInstTimTimer();
+  void TimReadNoDataSupprTimer();
+
+  // ---- Settings and controls ----
+  void WriteSetToField_(bool refreshVmode);
+  void ReadSet(QObject* control);
+  void RefreshUnitLabels();
+  TUnit AnalogOutUnit() const;
+  static void FillFilterCombo(QComboBox* combo, int largest, int smallest);
+  static void EditToSetting(double& field, TUnit storage, TUnit shown, TEditReal* edit);
+  static void SettingToEdit(TEditReal* edit, TUnit shown, TUnit storage, double value);
+
+  void AktSettChange(QObject* sender);
+  void AktSettExit(TEditReal* sender);
+  void xxEdDataInput(TEditReal* sender);
+  void xxEdRangeLimit(TEditReal* sender);
+  void AlIntCbChange();
+  void VelocityChBClick(QCheckBox* sender);
+  void AnOffsetEdUnitLbClick();
+
+  // ---- Velocity mode, display units, alarm delays ----
+  TUnit GetDispUnit(bool velocity) const;
+  void SetDispUnit(TUnit unit);
+  void FillDelayCombo(QComboBox* combo);
+  void SetDelayField(QComboBox* combo, int count);
+  // The selected delay as a count of sampling intervals.
+  double GetDelayField(QComboBox* combo);
+  // Index of the humidity band whose centre (10, 20, ... 90) is nearest to the value.
+  static int HumidityBand(double humidity);
+
+  // ---- Controls, by their names ----
+  QObject* ActMan1 = nullptr;
+  QAction* Print = nullptr;
+  QAction* FileExit1 = nullptr;
+  QAction* ActPreferences = nullptr;
+  QAction* ActTypeOfInstrument = nullptr;
+  QAction* ActSetFilter = nullptr;
+  QAction* ActChangeProtCode = nullptr;
+  QAction* ActZeroCalibration = nullptr;
+  QAction* ActTestAnalOutput = nullptr;
+  QAction* ActHelpEnglish = nullptr;
+  QAction* ActHelpInGerman = nullptr;
+  QAction* ActAbout = nullptr;
+  QAction* ActMeltraneHomepage = nullptr;
+  QToolBar* ActionToolBar = nullptr;
+
+  QLineEdit* InstTypeEd = nullptr;
+  QLineEdit* SerialEd = nullptr;
+  QLineEdit* RangeEd = nullptr;
+  QLineEdit* PressEd = nullptr;
+  QLabel* PressEdLb = nullptr;
+  QLabel* ProductImage = nullptr;
+  QLabel* LblHomepage = nullptr;
+
+  QTabWidget* PageControl = nullptr;
+  QWidget* MeasPg = nullptr;
+  QWidget* MeasPgStatic = nullptr;
+  QWidget* AnaOutPg = nullptr;
+  QWidget* AlarmPg = nullptr;
+  QWidget* AlarmPgStatic = nullptr;
+  QWidget* EnvirPg = nullptr;
+  QWidget* DispPg = nullptr;
+  QPushButton* ReadBtn = nullptr;
+  QPushButton* WriteBtn = nullptr;
+
+  // MeasPg
+  QGroupBox* SamplingTimeGb = nullptr;
+  QComboBox* IntCb = nullptr;
+  QGroupBox* CBFiltDyn = nullptr;
+  QComboBox* MovAverCb = nullptr;
+  QGroupBox* VelocityGrBox = nullptr;
+  QLabel* VelocityCEdLb = nullptr;
+  TEditReal* VelocityCEd = nullptr;
+  QLabel* VelocityNEdLb = nullptr;
+  TEditReal* VelocityNEd = nullptr;
+  QCheckBox* VelocityChB = nullptr;
+  // MeasPgStatic
+  QGroupBox* GbLpSt = nullptr;
+  QComboBox* CbFiltLevPstat = nullptr;
+  QGroupBox* GbSensCalSt = nullptr;
+  TEditReal* EdrGainSensStatic = nullptr;
+  QGroupBox* GbVeloSt = nullptr;
+  QLabel* dLbVelocityCEPstat = nullptr;
+  TEditReal* EdrVelocityCPstat = nullptr;
+  QLabel* LbVelocityNEPstat = nullptr;
+  TEditReal* EdrVelocityNPstat = nullptr;
+  QCheckBox* ChBVelocity = nullptr;
+  // AnaOutPg
+  QGroupBox* GbRangeAnal = nullptr;
+  TEditReal* AnFromEd = nullptr;
+  QLabel* AnFromEdUnitLb = nullptr;
+  TEditReal* AnToEd = nullptr;
+  QLabel* AnToEdUnitLb = nullptr;
+  TRadioGroup* AnSigRg = nullptr;
+  QGroupBox* GbAnalCal = nullptr;
+  TEditReal* AnOffsetEd = nullptr;
+  QToolButton* AnOffsetEdUnitLb = nullptr;
+  TEditReal* AnGainEd = nullptr;
+  // AlarmPg
+  QGroupBox* SampTimeGb = nullptr;
+  QLabel* AlIntLb = nullptr;
+  QComboBox* AlIntCb = nullptr;
+  QGroupBox* Alarm1Gb = nullptr;
+  QLabel* LblThreshold1 = nullptr;
+  QComboBox* A1GrKlCb = nullptr;
+  TEditReal* Al1ThreEdr = nullptr;
+  QLabel* Al1ThreEdrUnitLb = nullptr;
+  QLabel* LblHys1 = nullptr;
+  TEditReal* Al1HysEdr = nullptr;
+  QLabel* Al1HysEdrUnitLb = nullptr;
+  QComboBox* Al1DlyCb = nullptr;
+  QGroupBox* Alarm2Gb = nullptr;
+  QLabel* LblThreshold2 = nullptr;
+  QComboBox* A2GrKlCb = nullptr;
+  TEditReal* Al2ThreEdr = nullptr;
+  QLabel* Al2ThreEdrUnitLb = nullptr;
+  QLabel* LblHys2 = nullptr;
+  TEditReal* Al2HysEdr = nullptr;
+  QLabel* Al2HysEdrUnitLb = nullptr;
+  QComboBox* Al2DlyCb = nullptr;
+  // AlarmPgStatic
+  QGroupBox* GbAl1St = nullptr;
+  QComboBox* CbA1GrKlStatic = nullptr;
+  TEditReal* EdrAl1ThreStatic = nullptr;
+  QLabel* LbAl1ThreEdrUnitStatic = nullptr;
+  TEditReal* EdrAl1HysStatic = nullptr;
+  QLabel* LbAl1HysEdrUnit = nullptr;
+  TEditReal* EdrAl1DlyStatic = nullptr;
+  QGroupBox* GbAl2St = nullptr;
+  QComboBox* CbA2GrKlStatic = nullptr;
+  TEditReal* EdrAl2ThreStatic = nullptr;
+  QLabel* LbAl2ThreEdrUnitStatic = nullptr;
+  TEditReal* EdrAl2HysStatic = nullptr;
+  QLabel* LbAl2HysEdrUnit = nullptr;
+  TEditReal* EdrAl2DlyStatic = nullptr;
+  // EnvirPg
+  QGroupBox* GbHose = nullptr;
+  QLabel* HoseLenEdLb = nullptr;
+  TEditReal* HoseLenEd = nullptr;
+  QLabel* HoseLenEdUnitLb = nullptr;
+  QPushButton* BitBtn1 = nullptr;
+  QGroupBox* GbAtmos = nullptr;
+  QLabel* LblAtmPress = nullptr;
+  TEditReal* AtmPressEd = nullptr;
+  QLabel* AtmPressEdUnitLb = nullptr;
+  QComboBox* HumCB = nullptr;
+  QGroupBox* GbSensorCal = nullptr;
+  QLabel* LblGain = nullptr;
+  TEditReal* GainSensEd = nullptr;
+  // DispPg
+  TRadioGroup* DisplPressUnitGr = nullptr;
+  TRadioGroup* DisplVelocityUnitGr = nullptr;
+  QGroupBox* ContrastGrBox = nullptr;
+  TEditReal* ContrastEd = nullptr;
+
+  QTimer* CheckInstTim = nullptr;
+  QTimer* TimReadNoDataSuppr = nullptr;
+
+signals:
+  // TerminateApplication was called: the application is to end once the running operation
+  // has returned.
+  void TerminateRequested();
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // Closing the main window ends the application, whatever other windows are open.
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  // Layout (mainlayout.cpp).
+  void BuildActions();
+  void BuildMenusAndToolBar();
+  QWidget* BuildIdentityPanel();
+  QWidget* BuildPicturePanel();
+  QWidget* BuildPagePanel();
+  QWidget* BuildMeasPage();
+  QWidget* BuildMeasStaticPage();
+  QWidget* BuildAnalogOutPage();
+  QWidget* BuildAlarmPage();
+  QWidget* BuildAlarmStaticPage();
+  QWidget* BuildEnvironmentPage();
+  QWidget* BuildDisplayPage();
+  TEditReal* NewEdit(const char* name, TControlStyle style, int decimals);
+  // Lays the display unit groups out in two columns, once they hold their items.
+  void ArrangeUnitGroups();
+  void WireEvents();
+  void WireBinding();
+  // The settings object exists and the window is not being torn down.
+  bool Ready() const { return sett != nullptr && !destroying_; }
+
+  // Start steps.
+  void FormCreate();
+  void FormDestroy();
+  void FillCombos();
+
+  // Binding helpers (binding.cpp).
+  template <typename R> void WriteAnalogAndDisplay(const R& rec, bool vmode);
+  template <typename R> bool ReadRecordControl(QObject* control, R& rec);
+  bool ReadAnalogControl(QObject* control);
+  bool ReadSwitchControl(QObject* control);
+  void WriteStaticAlarms(bool vmode);
+  void WriteSwitchAlarms();
+
+  std::string setFileName_;
+  TPreferences prefs_{};
+  std::unique_ptr<TInstLink> link_;
+  int helpContext_ = HelpContextTransmitter;
+  bool terminated_ = false;
+  bool settingsLoaded_ = false;
+  bool destroying_ = false;
+};
+
+// The one main window; set while it exists.
+extern TMainForm* MainForm;
+
+} // namespace dtool

@@ -1,0 +1,593 @@
+// Layout of the main window: actions, menus, toolbar, the identity and picture panels, and the
+// pages with their controls. Behaviour lives in mainform.cpp and binding.cpp.
+#include "ui/main/mainform.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "resources/pictures.h"
+#include "ui/controls/editreal.h"
+#include "ui/controls/radiogroup.h"
+
+namespace dtool {
+namespace {
+
+// Sizes of the controls on the pages, in pixels at 96 dots per inch.
+constexpr int FieldWidth = 112;
+constexpr int DirectionWidth = 46;
+constexpr int UnitWidth = 58;
+constexpr int ButWidth = 17;
+
+template <typename W> W* Named(W* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+QLabel* NewLabel(const QString& text, const char* name = nullptr) {
+  auto* label = new QLabel(text);
+  if (name)
+    label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+QComboBox* NewList(const char* name, int width = FieldWidth) {
+  auto* combo = Named(new QComboBox, name);
+  combo->setEditable(false);
+  combo->setFixedWidth(width);
+  combo->setMaxVisibleItems(16);
+  return combo;
+}
+
+// Rows of one group box: caption, an optional narrow control before the field (the alarm
+// direction), the field, the unit. The caption column has the same width in every group of
+// the window, so fields line up from one group to the next.
+class TRows {
+public:
+  TRows(QGroupBox* box, int captionWidth) : grid_(new QGridLayout(box)) {
+    grid_->setContentsMargins(10, 8, 10, 8);
+    grid_->setHorizontalSpacing(6);
+    grid_->setVerticalSpacing(6);
+    grid_->setColumnMinimumWidth(0, captionWidth);
+    grid_->setColumnMinimumWidth(1, DirectionWidth);
+    grid_->setColumnStretch(4, 1);
+  }
+  void Row(QLabel* caption, QWidget* field, QWidget* unit = nullptr, QWidget* lead = nullptr) {
+    if (caption)
+      grid_->addWidget(caption, row_, 0);
+    if (lead)
+      grid_->addWidget(lead, row_, 1);
+    grid_->addWidget(field, row_, lead ? 2 : 1, 1, lead ? 1 : 2, Qt::AlignRight);
+    if (unit)
+      grid_->addWidget(unit, row_, 3);
+    ++row_;
+  }
+  // A control across the field columns.
+  void Wide(QWidget* w) {
+    grid_->addWidget(w, row_, 0, 1, 4);
+    ++row_;
+  }
+
+private:
+  QGridLayout* grid_;
+  int row_ = 0;
+};
+
+QWidget* NewPage(const char* name, QVBoxLayout*& layout) {
+  auto* page = Named(new QWidget, name);
+  layout = new QVBoxLayout(page);
+  layout->setContentsMargins(10, 10, 10, 10);
+  layout->setSpacing(8);
+  return page;
+}
+
+QGroupBox* NewGroup(const QString& caption, const char* name) {
+  return Named(new QGroupBox(caption), name);
+}
+
+// Lays the buttons of a radio group out in columns, filled row by row.
+void ArrangeInColumns(TRadioGroup* group, int columns) {
+  auto* outer = qobject_cast<QBoxLayout*>(group->layout());
+  if (!outer)
+    return;
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(16);
+  grid->setVerticalSpacing(4);
+  const QList<QRadioButton*> buttons = group->findChildren<QRadioButton*>();
+  for (int i = 0; i < buttons.size(); ++i) {
+    outer->removeWidget(buttons[i]);
+    grid->addWidget(buttons[i], i / columns, i % columns);
+  }
+  for (int c = 0; c < columns; ++c)
+    grid->setColumnStretch(c, 1);
+  outer->addLayout(grid);
+}
+
+// A read-only field of the identity panel: no border, the window's background.
+QLineEdit* NewShowField(const char* name) {
+  auto* ed = Named(new QLineEdit, name);
+  ed->setReadOnly(true);
+  ed->setFrame(false);
+  ed->setFocusPolicy(Qt::NoFocus);
+  ed->setTextMargins(0, 0, 0, 0);
+  ed->setContentsMargins(0, 0, 0, 0);
+  QPalette pal = ed->palette();
+  pal.setBrush(QPalette::Base, pal.brush(QPalette::Window));
+  ed->setPalette(pal);
+  return ed;
+}
+
+QFrame* NewPanel(const char* name) {
+  auto* panel = Named(new QFrame, name);
+  panel->setFrameShape(QFrame::StyledPanel);
+  panel->setFrameShadow(QFrame::Sunken);
+  return panel;
+}
+
+int CaptionWidth(const QFontMetrics& fm) {
+  int w = 0;
+  for (const char* text : {"Std. Hose length", "Atm. pressure", "Gain Sensor", "Hysteresis",
+                           "Threshold", "Interval", "Reading", "Offset"})
+    w = std::max(w, fm.horizontalAdvance(QString::fromLatin1(text)));
+  return w + 8;
+}
+
+} // namespace
+
+TEditReal* TMainForm::NewEdit(const char* name, TControlStyle style, int decimals) {
+  auto* ed = Named(new TEditReal, name);
+  ed->SetControlStyle(style);
+  ed->SetButWidth(ButWidth);
+  ed->SetNachkomma(decimals);
+  ed->setFixedWidth(FieldWidth);
+  return ed;
+}
+
+void TMainForm::BuildActions() {
+  ActMan1 = new QObject(this);
+  ActMan1->setObjectName(QStringLiteral("ActMan1"));
+  auto action = [this](const char* name, const char* caption, int picture) {
+    auto* a = new QAction(QString::fromUtf8(caption), ActMan1);
+    a->setObjectName(QString::fromLatin1(name));
+    if (picture >= 0)
+      a->setIcon(ActionPicture(picture));
+    return a;
+  };
+  Print = action("Print", "Print...", 8);
+  FileExit1 = action("FileExit1", "&Quit", -1);
+  ActPreferences = action("ActPreferences", "&Preferences...", 1);
+  ActTypeOfInstrument = action("ActTypeOfInstrument", "&Type of instrument...", 5);
+  ActSetFilter = action("ActSetFilter", "&SetFilter...", 4);
+  ActChangeProtCode = action("ActChangeProtCode", "&Change protection code...", 2);
+  ActZeroCalibration = action("ActZeroCalibration", "&Zero calibration...", 6);
+  ActTestAnalOutput = action("ActTestAnalOutput", "T&est analog output...", 3);
+  ActHelpEnglish = action("ActHelpEnglish", "&Help in English", -1);
+  ActHelpInGerman = action("ActHelpInGerman", "Hilfe in Deutsch", -1);
+  ActAbout = action("ActAbout", "&About...", -1);
+  ActMeltraneHomepage = action("ActMeltraneHomepage", "", -1);
+
+  // The two help languages form one radio group of actions.
+  auto* helpGroup = new QActionGroup(ActMan1);
+  helpGroup->setExclusive(true);
+  for (QAction* a : {ActHelpEnglish, ActHelpInGerman}) {
+    a->setCheckable(true);
+    helpGroup->addAction(a);
+  }
+  FileExit1->setMenuRole(QAction::QuitRole);
+}
+
+void TMainForm::BuildMenusAndToolBar() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("ActionMainMenuBar"));
+  QMenu* file = bar->addMenu(QStringLiteral("F&ile"));
+  file->addAction(Print);
+  file->addSeparator();
+  file->addAction(FileExit1);
+  QMenu* options = bar->addMenu(QStringLiteral("&Options"));
+  for (QAction* a : {ActPreferences, ActTypeOfInstrument, ActSetFilter, ActChangeProtCode,
+                     ActZeroCalibration, ActTestAnalOutput})
+    options->addAction(a);
+  QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+  help->addAction(ActHelpEnglish);
+  help->addAction(ActHelpInGerman);
+  help->addSeparator();
+  help->addAction(ActAbout);
+  help->addAction(ActMeltraneHomepage);
+
+  // The toolbar shows the pictures only.
+  ActionToolBar = Named(new QToolBar(QStringLiteral("Toolbar")), "ActionToolBar");
+  ActionToolBar->setMovable(false);
+  ActionToolBar->setFloatable(false);
+  ActionToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  ActionToolBar->setIconSize(QSize(24, 24));
+  ActionToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+  ActionToolBar->addAction(Print);
+  ActionToolBar->addSeparator();
+  ActionToolBar->addAction(ActPreferences);
+  ActionToolBar->addAction(ActTypeOfInstrument);
+  ActionToolBar->addAction(ActSetFilter);
+  ActionToolBar->addSeparator();
+  ActionToolBar->addAction(ActChangeProtCode);
+  ActionToolBar->addAction(ActZeroCalibration);
+  ActionToolBar->addAction(ActTestAnalOutput);
+  addToolBar(Qt::TopToolBarArea, ActionToolBar);
+  setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+QWidget* TMainForm::BuildIdentityPanel() {
+  QFrame* panel = NewPanel("InstPanel");
+  auto* grid = new QGridLayout(panel);
+  grid->setContentsMargins(8, 10, 6, 10);
+  grid->setHorizontalSpacing(2);
+  grid->setVerticalSpacing(4);
+
+  InstTypeEd = NewShowField("InstTypeEd");
+  QFont bold = InstTypeEd->font();
+  bold.setBold(true);
+  InstTypeEd->setFont(bold);
+  SerialEd = NewShowField("SerialEd");
+  RangeEd = NewShowField("RangeEd");
+  grid->addWidget(NewLabel(QStringLiteral("Instrument: "), "InstTypeEdLb"), 0, 0);
+  grid->addWidget(InstTypeEd, 0, 1);
+  grid->addWidget(NewLabel(QStringLiteral("Serial No: "), "SerialEdLb"), 1, 0);
+  grid->addWidget(SerialEd, 1, 1);
+  grid->addWidget(NewLabel(QStringLiteral("dP range: "), "RangeEdLb"), 2, 0);
+  grid->addWidget(RangeEd, 2, 1);
+
+  auto* line = Named(new QFrame, "IdentityRule");
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  grid->addWidget(line, 3, 0, 1, 2);
+
+  PressEdLb = NewLabel(QStringLiteral("Pressure: "), "PressEdLb");
+  grid->addWidget(PressEdLb, 4, 0, 1, 2);
+  PressEd = NewShowField("PressEd");
+  QFont large = PressEd->font();
+  large.setBold(true);
+  large.setPointSizeF(large.pointSizeF() * 1.7);
+  PressEd->setFont(large);
+  PressEd->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  grid->addWidget(PressEd, 5, 0, 1, 2);
+  grid->setColumnStretch(1, 1);
+  grid->setRowStretch(6, 1);
+  return panel;
+}
+
+QWidget* TMainForm::BuildPicturePanel() {
+  QFrame* panel = NewPanel("PicPanel");
+  auto* box = new QVBoxLayout(panel);
+  box->setContentsMargins(6, 8, 6, 8);
+  box->setSpacing(6);
+  ProductImage = NewLabel(QString(), "ProductImage");
+  ProductImage->setAlignment(Qt::AlignCenter);
+  ProductImage->setMinimumHeight(ProductPictureSize.height());
+  box->addWidget(ProductImage, 1);
+  LblHomepage = NewLabel(QString(), "LblHomepage");
+  LblHomepage->setAlignment(Qt::AlignCenter);
+  QFont link = LblHomepage->font();
+  link.setUnderline(true);
+  LblHomepage->setFont(link);
+  QPalette pal = LblHomepage->palette();
+  pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
+  LblHomepage->setPalette(pal);
+  LblHomepage->setCursor(Qt::PointingHandCursor);
+  LblHomepage->installEventFilter(this);
+  box->addWidget(LblHomepage);
+  return panel;
+}
+
+QWidget* TMainForm::BuildMeasPage() {
+  QVBoxLayout* page;
+  QWidget* w = NewPage("MeasPg", page);
+  const int cw = CaptionWidth(fontMetrics());
+
+  SamplingTimeGb = NewGroup(QStringLiteral("Sampling time"), "SamplingTimeGb");
+  IntCb = NewList("IntCb");
+  TRows(SamplingTimeGb, cw)
+      .Row(NewLabel(QStringLiteral("Interval"), "IntCbLb"), IntCb,
+           NewLabel(QStringLiteral("s"), "IntCbUnitLb"));
+  page->addWidget(SamplingTimeGb);
+
+  CBFiltDyn = NewGroup(QStringLiteral("Filter (moving average)"), "CBFiltDyn");
+  MovAverCb = NewList("MovAverCb");
+  TRows(CBFiltDyn, cw)
+      .Row(NewLabel(QStringLiteral("Reading"), "MovAverCbLb"), MovAverCb,
+           NewLabel(QStringLiteral("Samples"), "MovAverCbUnitLb"));
+  page->addWidget(CBFiltDyn);
+
+  VelocityGrBox = NewGroup(QStringLiteral("Velocity"), "VelocityGrBox");
+  VelocityCEdLb = NewLabel(QStringLiteral("C"), "VelocityCEdLb");
+  VelocityCEd = NewEdit("VelocityCEd", csButton, 6);
+  VelocityNEdLb = NewLabel(QStringLiteral("n"), "VelocityNEdLb");
+  VelocityNEd = NewEdit("VelocityNEd", csUpDown, 1);
+  VelocityNEd->IncVal = 0.1;
+  VelocityNEd->RangeLimit = true;
+  VelocityChB = Named(new QCheckBox(QStringLiteral("&Velocity mode")), "VelocityChB");
+  TRows rows(VelocityGrBox, cw);
+  rows.Row(VelocityCEdLb, VelocityCEd);
+  rows.Row(VelocityNEdLb, VelocityNEd);
+  rows.Wide(VelocityChB);
+  page->addWidget(VelocityGrBox);
+  page->addStretch(1);
+  return w;
+}
+
+QWidget* TMainForm::BuildMeasStaticPage() {
+  QVBoxLayout* page;
+  QWidget* w = NewPage("MeasPgStatic", page);
+  const int cw = CaptionWidth(fontMetrics());
+
+  GbLpSt = NewGroup(QStringLiteral("Filter (low pass)"), "GbLpSt");
+  CbFiltLevPstat = NewList("CbFiltLevPstat");
+  TRows(GbLpSt, cw).Row(NewLabel(QStringLiteral("Level"), "LbFiltLevPstat"), CbFiltLevPstat);
+  page->addWidget(GbLpSt);
+
+  GbSensCalSt = NewGroup(QStringLiteral("Sensor Calibration"), "GbSensCalSt");
+  EdrGainSensStatic = NewEdit("EdrGainSensStatic", csButton, 4);
+  TRows(GbSensCalSt, cw)
+      .Row(NewLabel(QStringLiteral("Gain Sensor"), "LbGainSensStatic"), EdrGainSensStatic);
+  page->addWidget(GbSensCalSt);
+
+  GbVeloSt = NewGroup(QStringLiteral("Velocity"), "GbVeloSt");
+  dLbVelocityCEPstat = NewLabel(QStringLiteral("C"), "dLbVelocityCEPstat");
+  EdrVelocityCPstat = NewEdit("EdrVelocityCPstat", csButton, 6);
+  LbVelocityNEPstat = NewLabel(QStringLiteral("n"), "LbVelocityNEPstat");
+  EdrVelocityNPstat = NewEdit("EdrVelocityNPstat", csUpDown, 1);
+  EdrVelocityNPstat->IncVal = 0.1;
+  EdrVelocityNPstat->RangeLimit = true;
+  ChBVelocity = Named(new QCheckBox(QStringLiteral("&Velocity mode")), "ChBVelocity");
+  TRows rows(GbVeloSt, cw);
+  rows.Row(dLbVelocityCEPstat, EdrVelocityCPstat);
+  rows.Row(LbVelocityNEPstat, EdrVelocityNPstat);
+  rows.Wide(ChBVelocity);
+  page->addWidget(GbVeloSt);
+  page->addStretch(1);
+  return w;
+}
+
+QWidget* TMainForm::BuildAnalogOutPage() {
+  QVBoxLayout* page;
+  QWidget* w = NewPage("AnaOutPg", page);
+  const int cw = CaptionWidth(fontMetrics());
+
+  GbRangeAnal = NewGroup(QStringLiteral("Range"), "GbRangeAnal");
+  AnFromEd = NewEdit("AnFromEd", csNone, 2);
+  AnFromEdUnitLb = NewLabel(QString(), "AnFromEdUnitLb");
+  AnToEd = NewEdit("AnToEd", csNone, 2);
+  AnToEdUnitLb = NewLabel(QString(), "AnToEdUnitLb");
+  TRows range(GbRangeAnal, cw);
+  range.Row(NewLabel(QStringLiteral("From"), "AnFromEdLb"), AnFromEd, AnFromEdUnitLb);
+  range.Row(NewLabel(QStringLiteral("To"), "AnToEdLb"), AnToEd, AnToEdUnitLb);
+  page->addWidget(GbRangeAnal);
+
+  AnSigRg = Named(new TRadioGroup(QStringLiteral("Signal")), "AnSigRg");
+  AnSigRg->SetItems(
+      {QStringLiteral("0 .. 20 mA / 0 .. 10 V"), QStringLiteral("4 .. 20 mA / 2 .. 10 V")});
+  page->addWidget(AnSigRg);
+
+  GbAnalCal = NewGroup(QStringLiteral("Analog Signal Calibration"), "GbAnalCal");
+  AnOffsetEd = NewEdit("AnOffsetEd", csButton, 4);
+  AnOffsetEdUnitLb = Named(new QToolButton, "AnOffsetEdUnitLb");
+  AnOffsetEdUnitLb->setAutoRaise(true);
+  AnOffsetEdUnitLb->setToolTip(QStringLiteral("mA / V"));
+  AnOffsetEdUnitLb->setFocusPolicy(Qt::NoFocus);
+  AnGainEd = NewEdit("AnGainEd", csButton, 4);
+  TRows cal(GbAnalCal, cw);
+  cal.Row(NewLabel(QStringLiteral("Offset"), "AnOffsetEdLb"), AnOffsetEd, AnOffsetEdUnitLb);
+  cal.Row(NewLabel(QStringLiteral("Gain"), "AnGainEdLb"), AnGainEd);
+  page->addWidget(GbAnalCal);
+  page->addStretch(1);
+  return w;
+}
+
+QWidget* TMainForm::BuildAlarmPage() {
+  QVBoxLayout* page;
+  QWidget* w = NewPage("AlarmPg", page);
+  const int cw = CaptionWidth(fontMetrics());
+
+  SampTimeGb = NewGroup(QStringLiteral("Sampling time"), "SampTimeGb");
+  AlIntLb = NewLabel(QStringLiteral("Interval"), "AlIntLb");
+  AlIntCb = NewList("AlIntCb");
+  TRows(SampTimeGb, cw).Row(AlIntLb, AlIntCb, NewLabel(QStringLiteral("s"), "AlIntCbUnitLb"));
+  page->addWidget(SampTimeGb);
+
+  struct TAlarmNames {
+    const char *group, *caption, *threLb, *dir, *thre, *threUnit, *hysLb, *hys, *hysUnit, *dly,
+        *dlyLb, *dlyUnit;
+  };
+  auto alarm = [&](const TAlarmNames& n, QGroupBox*& gb, QLabel*& threLb, QComboBox*& dir,
+                   TEditReal*& thre, QLabel*& threUnit, QLabel*& hysLb, TEditReal*& hys,
+                   QLabel*& hysUnit, QComboBox*& dly) {
+    gb = NewGroup(QString::fromLatin1(n.caption), n.group);
+    threLb = NewLabel(QStringLiteral("Threshold"), n.threLb);
+    dir = NewList(n.dir, DirectionWidth);
+    thre = NewEdit(n.thre, csNone, 2);
+    threUnit = NewLabel(QString(), n.threUnit);
+    hysLb = NewLabel(QStringLiteral("Hysteresis"), n.hysLb);
+    hys = NewEdit(n.hys, csNone, 2);
+    hysUnit = NewLabel(QString(), n.hysUnit);
+    dly = NewList(n.dly);
+    TRows rows(gb, cw);
+    rows.Row(threLb, thre, threUnit, dir);
+    rows.Row(hysLb, hys, hysUnit);
+    rows.Row(NewLabel(QStringLiteral("Delay"), n.dlyLb), dly,
+             NewLabel(QStringLiteral("s"), n.dlyUnit));
+    page->addWidget(gb);
+  };
+  alarm({"Alarm1Gb", "Alarm 1", "LblThreshold1", "A1GrKlCb", "Al1ThreEdr", "Al1ThreEdrUnitLb",
+         "LblHys1", "Al1HysEdr", "Al1HysEdrUnitLb", "Al1DlyCb", "Al1DlyCbLb", "Al1DlyCbUnitLb"},
+        Alarm1Gb, LblThreshold1, A1GrKlCb, Al1ThreEdr, Al1ThreEdrUnitLb, LblHys1, Al1HysEdr,
+        Al1HysEdrUnitLb, Al1DlyCb);
+  alarm({"Alarm2Gb", "Alarm 2", "LblThreshold2", "A2GrKlCb", "Al2ThreEdr", "Al2ThreEdrUnitLb",
+         "LblHys2", "Al2HysEdr", "Al2HysEdrUnitLb", "Al2DlyCb", "Al2DlyCbLb", "Al2DlyCbUnitLb"},
+        Alarm2Gb, LblThreshold2, A2GrKlCb, Al2ThreEdr, Al2ThreEdrUnitLb, LblHys2, Al2HysEdr,
+        Al2HysEdrUnitLb, Al2DlyCb);
+  page->addStretch(1);
+  return w;
+}
+
+QWidget* TMainForm::BuildAlarmStaticPage() {
+  QVBoxLayout* page;
+  QWidget* w = NewPage("AlarmPgStatic", page);
+  const int cw = CaptionWidth(fontMetrics());
+
+  struct TAlarmNames {
+    const char *group, *caption, *threLb, *dir, *thre, *threUnit, *hysLb, *hys, *hysUnit, *dlyLb,
+        *dly, *dlyUnit;
+  };
+  auto alarm = [&](const TAlarmNames& n, QGroupBox*& gb, QComboBox*& dir, TEditReal*& thre,
+                   QLabel*& threUnit, TEditReal*& hys, QLabel*& hysUnit, TEditReal*& dly) {
+    gb = NewGroup(QString::fromLatin1(n.caption), n.group);
+    dir = NewList(n.dir, DirectionWidth);
+    thre = NewEdit(n.thre, csNone, 2);
+    threUnit = NewLabel(QString(), n.threUnit);
+    hys = NewEdit(n.hys, csNone, 2);
+    hysUnit = NewLabel(QString(), n.hysUnit);
+    dly = NewEdit(n.dly, csUpDown, 0);
+    dly->IncVal = 1.0;
+    TRows rows(gb, cw);
+    rows.Row(NewLabel(QStringLiteral("Threshold"), n.threLb), thre, threUnit, dir);
+    rows.Row(NewLabel(QStringLiteral("Hysteresis"), n.hysLb), hys, hysUnit);
+    rows.Row(NewLabel(QStringLiteral("Delay"), n.dlyLb), dly,
+             NewLabel(QStringLiteral("s"), n.dlyUnit));
+    page->addWidget(gb);
+  };
+  alarm({"GbAl1St", "Alarm 1", "LbAl1ThreStatic", "CbA1GrKlStatic", "EdrAl1ThreStatic",
+         "LbAl1ThreEdrUnitStatic", "LbAl1HysStatic", "EdrAl1HysStatic", "LbAl1HysEdrUnit",
+         "LbAl1DlyStatic", "EdrAl1DlyStatic", "LbAl1DlyUnitStatic"},
+        GbAl1St, CbA1GrKlStatic, EdrAl1ThreStatic, LbAl1ThreEdrUnitStatic, EdrAl1HysStatic,
+        LbAl1HysEdrUnit, EdrAl1DlyStatic);
+  alarm({"GbAl2St", "Alarm 2", "LbAl2ThreStatic", "CbA2GrKlStatic", "EdrAl2ThreStatic",
+         "LbAl2ThreEdrUnitStatic", "LbAl2HysStatic", "EdrAl2HysStatic", "LbAl2HysEdrUnit",
+         "LbAl2DlyStatic", "EdrAl2DlyStatic", "LbAl2DlyUnitStatic"},
+        GbAl2St, CbA2GrKlStatic, EdrAl2ThreStatic, LbAl2ThreEdrUnitStatic, EdrAl2HysStatic,
+        LbAl2HysEdrUnit, EdrAl2DlyStatic);
+  page->addStretch(1);
+  return w;
+}
+
+QWidget* TMainForm::BuildEnvironmentPage() {
+  QVBoxLayout* page;
+  QWidget* w = NewPage("EnvirPg", page);
+  const int cw = CaptionWidth(fontMetrics());
+
+  GbHose = NewGroup(QStringLiteral("Hose"), "GbHose");
+  HoseLenEdLb = NewLabel(QStringLiteral("Std. Hose length"), "HoseLenEdLb");
+  HoseLenEd = NewEdit("HoseLenEd", csButton, 2);
+  HoseLenEdUnitLb = NewLabel(QString(), "HoseLenEdUnitLb");
+  BitBtn1 =
+      Named(new QPushButton(NozzleGlyph(), QStringLiteral("&Nozzle compensation info")), "BitBtn1");
+  BitBtn1->setAutoDefault(false);
+  TRows hose(GbHose, cw);
+  hose.Row(HoseLenEdLb, HoseLenEd, HoseLenEdUnitLb);
+  hose.Wide(BitBtn1);
+  page->addWidget(GbHose);
+
+  GbAtmos = NewGroup(QStringLiteral("Atmosphere"), "GbAtmos");
+  LblAtmPress = NewLabel(QStringLiteral("Atm. pressure"), "LblAtmPress");
+  AtmPressEd = NewEdit("AtmPressEd", csButton, 0);
+  AtmPressEdUnitLb = NewLabel(QString(), "AtmPressEdUnitLb");
+  HumCB = NewList("HumCB");
+  TRows atmos(GbAtmos, cw);
+  atmos.Row(LblAtmPress, AtmPressEd, AtmPressEdUnitLb);
+  atmos.Row(NewLabel(QStringLiteral("Humidity"), "HumCBLb"), HumCB,
+            NewLabel(QStringLiteral("%RH"), "HumCBUnitLb"));
+  page->addWidget(GbAtmos);
+
+  GbSensorCal = NewGroup(QStringLiteral("Sensor Calibration"), "GbSensorCal");
+  LblGain = NewLabel(QStringLiteral("Gain Sensor"), "LblGain");
+  GainSensEd = NewEdit("GainSensEd", csButton, 4);
+  TRows(GbSensorCal, cw).Row(LblGain, GainSensEd);
+  page->addWidget(GbSensorCal);
+  page->addStretch(1);
+  return w;
+}
+
+QWidget* TMainForm::BuildDisplayPage() {
+  QVBoxLayout* page;
+  QWidget* w = NewPage("DispPg", page);
+  const int cw = CaptionWidth(fontMetrics());
+
+  DisplPressUnitGr =
+      Named(new TRadioGroup(QStringLiteral("Unit differential pressure")), "DisplPressUnitGr");
+  page->addWidget(DisplPressUnitGr);
+  DisplVelocityUnitGr =
+      Named(new TRadioGroup(QStringLiteral("Unit Velocity")), "DisplVelocityUnitGr");
+  page->addWidget(DisplVelocityUnitGr);
+
+  ContrastGrBox = NewGroup(QStringLiteral("Display"), "ContrastGrBox");
+  ContrastEd = NewEdit("ContrastEd", csButton, 0);
+  TRows(ContrastGrBox, cw).Row(NewLabel(QStringLiteral("Contrast"), "ContrastEdLb"), ContrastEd);
+  page->addWidget(ContrastGrBox);
+  page->addStretch(1);
+  return w;
+}
+
+QWidget* TMainForm::BuildPagePanel() {
+  QFrame* panel = NewPanel("PagePanel");
+  auto* box = new QVBoxLayout(panel);
+  box->setContentsMargins(4, 6, 4, 6);
+  box->setSpacing(8);
+
+  PageControl = Named(new QTabWidget, "PageControl");
+  PageControl->setUsesScrollButtons(true);
+  PageControl->setDocumentMode(false);
+  // Four captions must fit in one row of tabs: a slightly smaller caption font.
+  QFont tabFont = PageControl->tabBar()->font();
+  tabFont.setPointSizeF(tabFont.pointSizeF() * 0.92);
+  PageControl->tabBar()->setFont(tabFont);
+  MeasPg = BuildMeasPage();
+  MeasPgStatic = BuildMeasStaticPage();
+  AnaOutPg = BuildAnalogOutPage();
+  AlarmPg = BuildAlarmPage();
+  AlarmPgStatic = BuildAlarmStaticPage();
+  EnvirPg = BuildEnvironmentPage();
+  DispPg = BuildDisplayPage();
+  PageControl->addTab(MeasPg, QStringLiteral("Measurement"));
+  PageControl->addTab(MeasPgStatic, QStringLiteral("Measurement"));
+  PageControl->addTab(AnaOutPg, QStringLiteral("Analog output"));
+  PageControl->addTab(AlarmPg, QStringLiteral("Alarms"));
+  PageControl->addTab(AlarmPgStatic, QStringLiteral("Alarms"));
+  PageControl->addTab(EnvirPg, QStringLiteral("Environment"));
+  PageControl->addTab(DispPg, QStringLiteral("LC Display"));
+  box->addWidget(PageControl, 1);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->setSpacing(8);
+  ReadBtn = Named(new QPushButton(ActionPicture(0), QStringLiteral("&Read data")), "ReadBtn");
+  WriteBtn = Named(new QPushButton(ActionPicture(7), QStringLiteral("&Write data")), "WriteBtn");
+  for (QPushButton* b : {ReadBtn, WriteBtn}) {
+    b->setAutoDefault(false);
+    b->setIconSize(QSize(20, 20));
+    b->setMinimumWidth(130);
+    b->setMinimumHeight(30);
+  }
+  buttons->addStretch(1);
+  buttons->addWidget(ReadBtn);
+  buttons->addWidget(WriteBtn);
+  box->addLayout(buttons);
+  return panel;
+}
+
+void TMainForm::ArrangeUnitGroups() {
+  ArrangeInColumns(DisplPressUnitGr, 2);
+  ArrangeInColumns(DisplVelocityUnitGr, 2);
+}
+
+} // namespace dtool

@@ -1,0 +1,13 @@
+#include "ui/main/qtdispatcher.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+namespace dtool {
+
+void TQtDispatcher::Post(std::function<void()> work) {
+  if (QCoreApplication* app = QCoreApplication::instance())
+    QMetaObject::invokeMethod(app, std::move(work), Qt::QueuedConnection);
+}
+
+} // namespace dtool
