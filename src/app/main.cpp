@@ -18,6 +18,7 @@
 #include "ui/main/qtdispatcher.h"
 
 int main(int argc, char* argv[]) {
+  dtool::InstallQuitSignals();
   // 1: the application object.
   QApplication app(argc, argv);
   std::vector<std::string> args;

@@ -27,8 +27,19 @@ extern "C" void OnQuitSignal(int) {
 
 } // namespace
 
+void InstallQuitSignals() {
+  if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+    return;
+  struct sigaction action = {};
+  action.sa_handler = OnQuitSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
 void CloseOnQuitSignals(QWidget* window) {
-  if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+  if (signalPipe[1] < 0)
     return;
   auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, window);
   QPointer<QWidget> target(window);
@@ -39,14 +50,9 @@ void CloseOnQuitSignals(QWidget* window) {
     if (target)
       target->close();
   });
-  struct sigaction action = {};
-  action.sa_handler = OnQuitSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
 }
 #else
+void InstallQuitSignals() {}
 void CloseOnQuitSignals(QWidget*) {}
 #endif
 

@@ -5,7 +5,11 @@ class QWidget;
 
 namespace dtool {
 
-// Installs the handlers once the window exists; they close it on the event loop's thread.
+// Catches the signals from the start of the program on; a signal that comes before the window
+// exists waits for it.
+void InstallQuitSignals();
+
+// From now on a caught signal closes the window, on the event loop's thread.
 void CloseOnQuitSignals(QWidget* window);
 
 } // namespace dtool

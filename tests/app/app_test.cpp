@@ -1,0 +1,179 @@
+// Starts the DToolPc executable in a folder of its own, beside copies of the link libraries
+// and the help files, on a bench of its own, with a settings file; ends it with SIGTERM, the
+// way a desktop session ends it, and looks at the settings file it leaves.
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "core/settings.h"
+#include "link/linkloader.h"
+
+namespace dtool {
+namespace {
+
+constexpr const char* Bench = R"([Bench]
+Description = Program start and end
+[COM1]
+Instrument = DravonDat
+Serial = 1001010
+[COM4]
+Instrument = DravonSwitch
+Serial = 4004009
+[COM5]
+Instrument = none
+)";
+
+// Non-default values in every record: the program must show them, not change them.
+TSetFileRecords Records(int type, std::int32_t port) {
+  TSettings sett(nullptr);
+  sett.SetDefaults(false, false);
+  TSetFileRecords r;
+  r.Prefs.ComPort = port;
+  r.Prefs.PressUnit = unit::mbar;
+  r.Prefs.VelocityUnit = unit::knots;
+  r.Prefs.AtmUnit = unit::inchHg;
+  r.Prefs.HoseUnit = unit::inch;
+  r.Prefs.Altitude = 420.5;
+  r.Prefs.Temperature = 21.25;
+  r.Prefs.HelpLanguage = 1;
+  r.Prefs.LastInstType = static_cast<std::uint8_t>(type);
+  r.Prefs.MovAverFilt = 7;
+  r.Class1 = sett.Class1;
+  r.Class1.Cap_level = 2;
+  r.Class1.Hose_length = 1.75;
+  r.Class1.Humidity = 60;
+  r.Class1.DispPressUnit = unit::mmH20;
+  r.Class1.DispVelocityUnit = unit::feet_s;
+  r.Class1.Disp_unit = unit::feet_s;
+  r.Class1.Velocity_to_RS232 = r.Class1.Velocity_to_AnOut = 1;
+  r.Class1.An_velocity_to = 12.5;
+  r.Class1.Speed = 4;
+  r.Class1.Moving_Average = 6;
+  r.Class1.Velocity_C = 0.7f;
+  r.Class1.Velocity_n = 1.8;
+  r.Switch = sett.Switch;
+  r.Switch.AlInt = 3;
+  r.Switch.Al1Dly = 5;
+  r.Switch.Al2Dly = 40;
+  r.Switch.Al1Thre = -42.5;
+  r.Switch.Al2Hys = 2.25;
+  r.Class23 = sett.Class23;
+  r.Class23.Filter_level = 4;
+  r.Class23.AL2.DelayPress = 17;
+  r.InstInfo = sett.InstInfo;
+  r.InstInfo.InstType = static_cast<std::uint8_t>(type);
+  r.InstInfo.SerialNr.Set(type == 9 ? "4004009" : "1001010");
+  r.InstInfo.RangeMax = 250;
+  r.InstInfo.RangeMin = type == 9 ? 0 : -250;
+  r.InstInfo.SW_Main_uC.Set("01.12");
+  return r;
+}
+
+bool CopyInto(const QString& from, const QString& folder) {
+  const QString to = QDir(folder).filePath(QFileInfo(from).fileName());
+  return QFile::copy(from, to) &&
+         QFile::setPermissions(to, QFile::permissions(from) | QFileDevice::WriteOwner);
+}
+
+class ProgramTest : public ::testing::TestWithParam<int> {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    const QDir bin(QCoreApplication::applicationDirPath());
+    const QString suffix = QString::fromStdString(LinkLibrarySuffix());
+    for (const QString& name :
+         {QStringLiteral("DToolPc"), QStringLiteral("DDatDll") + suffix,
+          QStringLiteral("DSwitch") + suffix, QStringLiteral("DBench") + suffix})
+      ASSERT_TRUE(CopyInto(bin.filePath(name), dir.path())) << name.toStdString();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Help")));
+    for (const QString& name : QDir(bin.filePath(QStringLiteral("Help"))).entryList(QDir::Files))
+      ASSERT_TRUE(CopyInto(bin.filePath(QStringLiteral("Help/") + name),
+                           QDir(dir.path()).filePath(QStringLiteral("Help"))));
+    QFile bench(QDir(dir.path()).filePath(QStringLiteral("test-bench.ini")));
+    ASSERT_TRUE(bench.open(QIODevice::WriteOnly));
+    bench.write(Bench);
+  }
+
+  QString Path(const char* name) const {
+    return QDir(dir.path()).filePath(QString::fromLatin1(name));
+  }
+
+  QTemporaryDir dir;
+};
+
+TEST_P(ProgramTest, EndedBySigtermKeepsTheSettingsFileByteForByte) {
+  const int type = GetParam();
+  const TSetFileImage image = BuildSetFileImage(Records(type, type == 9 ? 4 : 1));
+  {
+    QFile file(Path("DToolPc.SET"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+    ASSERT_TRUE(file.flush());
+    // An old file: the one found at the end must have been written at the end.
+    ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+  }
+  const QDateTime started = QDateTime::currentDateTimeUtc().addSecs(-2);
+  QProcess program;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("DTOOL_BENCH"), Path("test-bench.ini"));
+  env.insert(QStringLiteral("DTOOL_BENCH_STATE"), dir.path());
+  env.insert(QStringLiteral("DTOOL_BENCH_TRACE"), Path("trace.txt"));
+  program.setProcessEnvironment(env);
+  program.setWorkingDirectory(dir.path());
+  program.start(Path("DToolPc"), {});
+  ASSERT_TRUE(program.waitForStarted(10000));
+
+  // The program has opened its port once the bench has traced the opening.
+  const QByteArray opening = type == 9 ? "OpenComOnly" : "OpenCom\t";
+  bool opened = false;
+  for (int i = 0; i < 200 && !opened && program.state() == QProcess::Running; ++i) {
+    QFile trace(Path("trace.txt"));
+    opened = trace.open(QIODevice::ReadOnly) && trace.readAll().contains(opening);
+    if (!opened)
+      QThread::msleep(50);
+  }
+  ASSERT_TRUE(opened) << program.readAllStandardError().toStdString();
+  program.terminate();
+  const bool finished = program.waitForFinished(20000);
+  if (!finished)
+    program.kill();
+  ASSERT_TRUE(finished) << "the program did not end";
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+
+  QFile file(Path("DToolPc.SET"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray saved = file.readAll();
+  ASSERT_EQ(saved.size(), qsizetype(image.size()));
+  for (qsizetype i = 0; i < saved.size(); ++i)
+    ASSERT_EQ(static_cast<std::uint8_t>(saved[i]), image[std::size_t(i)]) << "byte " << i;
+  EXPECT_FALSE(QFile::exists(Path("DToolPc.SET.tmp")));
+  EXPECT_GE(QFileInfo(file).fileTime(QFileDevice::FileModificationTime).toUTC(), started)
+      << "the settings file was not written at the end";
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, ProgramTest, ::testing::Values(10, 9), [](const auto& info) {
+  return info.param == 9 ? "Switch" : "Transmitter";
+});
+
+} // namespace
+} // namespace dtool
+
+int main(int argc, char* argv[]) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
