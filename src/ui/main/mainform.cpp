@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -20,6 +21,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -50,8 +52,6 @@ constexpr int CheckInstInterval = 4000;
 constexpr int DesignDpi = 96;
 constexpr QSize DesignClientSize{632, 512};
 constexpr int WideClientWidth = 788;
-// The identity and picture panels: the product picture and a margin.
-constexpr int LeftPanelWidth = 200;
 
 bool IsStaticType(int type) {
   return type >= 1 && type <= 8;
@@ -88,22 +88,8 @@ TMainForm::TMainForm(const std::string& setFileName, QWidget* parent)
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowIcon(AppIcon());
 
-  BuildActions();
-  BuildMenusAndToolBar();
-  auto* central = new QWidget;
-  central->setObjectName(QStringLiteral("ClientPanel"));
-  auto* columns = new QHBoxLayout(central);
-  columns->setContentsMargins(4, 4, 4, 4);
-  columns->setSpacing(4);
-  auto* left = new QVBoxLayout;
-  left->setSpacing(4);
-  for (QWidget* panel : {BuildIdentityPanel(), BuildPicturePanel()}) {
-    panel->setFixedWidth(LeftPanelWidth);
-    left->addWidget(panel, panel->objectName() == QLatin1String("PicPanel") ? 1 : 0);
-  }
-  columns->addLayout(left);
-  columns->addWidget(BuildPagePanel(), 1);
-  setCentralWidget(central);
+  const QScreen* scr = screen() ? screen() : QGuiApplication::primaryScreen();
+  BuildLayout(scr ? scr->logicalDotsPerInch() : DesignDpi);
 
   CheckInstTim = new QTimer(this);
   CheckInstTim->setObjectName(QStringLiteral("CheckInstTim"));
@@ -178,9 +164,10 @@ void TMainForm::FormCreate() {
   SetDefaultPrefs(*this);
   LoadSetFile(*this, *sett, setFileName_);
   settingsLoaded_ = true;
-  // 13 to 15
+  // 13 to 15: hints stay until the mouse leaves the control.
   SetHelpLan(prefs_.HelpLanguage);
   FillCombos();
+  qApp->installEventFilter(this);
   // 16, 17
   sett->SetConfigRead(false);
   link_->OpenCommunication(false, 0);
@@ -216,6 +203,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::FormDestroy() {
   destroying_ = true;
+  qApp->removeEventFilter(this);
   CheckInstTim->stop();
   TimReadNoDataSuppr->stop();
   SetFatalHook(nullptr);
@@ -362,7 +350,7 @@ void TMainForm::ShowInstIdentity() {
         QStringLiteral("%1 .. %2 Pa")
             .arg(locale.toString(info.RangeMin, 'f', 0), locale.toString(info.RangeMax, 'f', 0)));
   }
-  ProductImage->setPixmap(ProductPicture(type));
+  ProductImage->setPixmap(ProductPictureFor(type));
   sett->SetAnOffsetUnit(info.AnOutCurrent != 0 ? unit::mA : unit::V);
   ShowPages(type);
   ApplyVelocityCapability();
@@ -441,6 +429,14 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
+    auto* w = static_cast<QWidget*>(watched);
+    if (w->window() == this && !w->toolTip().isEmpty()) {
+      QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), w->toolTip(), w, QRect(),
+                         INT_MAX);
+      return true;
+    }
+  }
   if (watched == LblHomepage && event->type() == QEvent::MouseButtonRelease) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() == Qt::LeftButton &&

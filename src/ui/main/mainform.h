@@ -3,6 +3,7 @@
 // the link to the instrument, the pages with every bound control, and the shell around them:
 // identity panel, picture panel, menus, toolbar, caption, help language and home page.
 #include <QMainWindow>
+#include <QPixmap>
 #include <QSize>
 #include <QString>
 
@@ -286,7 +287,9 @@ protected:
   void closeEvent(QCloseEvent* event) override;
 
 private:
-  // Layout (mainlayout.cpp).
+  // Layout (mainlayout.cpp), with the sizes of controls grown for a dense screen.
+  void BuildLayout(double logicalDpi);
+  QPixmap ProductPictureFor(int type) const;
   void BuildActions();
   void BuildMenusAndToolBar();
   QWidget* BuildIdentityPanel();

@@ -29,11 +29,19 @@
 namespace dtool {
 namespace {
 
-// Sizes of the controls on the pages, in pixels at 96 dots per inch.
+// Sizes of the controls, in pixels at 96 dots per inch.
 constexpr int FieldWidth = 112;
 constexpr int DirectionWidth = 46;
-constexpr int UnitWidth = 58;
 constexpr int ButWidth = 17;
+// The identity and picture panels: the product picture and a margin.
+constexpr int LeftPanelWidth = 200;
+
+// Pixels per design pixel on the screen of the window; set once before the layout is built.
+double layoutScale = 1.0;
+
+int Px(int designPixels) {
+  return static_cast<int>(designPixels * layoutScale + 0.5);
+}
 
 template <typename W> W* Named(W* widget, const char* name) {
   widget->setObjectName(QString::fromLatin1(name));
@@ -50,7 +58,7 @@ QLabel* NewLabel(const QString& text, const char* name = nullptr) {
 QComboBox* NewList(const char* name, int width = FieldWidth) {
   auto* combo = Named(new QComboBox, name);
   combo->setEditable(false);
-  combo->setFixedWidth(width);
+  combo->setFixedWidth(Px(width));
   combo->setMaxVisibleItems(16);
   return combo;
 }
@@ -65,7 +73,7 @@ public:
     grid_->setHorizontalSpacing(6);
     grid_->setVerticalSpacing(6);
     grid_->setColumnMinimumWidth(0, captionWidth);
-    grid_->setColumnMinimumWidth(1, DirectionWidth);
+    grid_->setColumnMinimumWidth(1, Px(DirectionWidth));
     grid_->setColumnStretch(4, 1);
   }
   void Row(QLabel* caption, QWidget* field, QWidget* unit = nullptr, QWidget* lead = nullptr) {
@@ -150,12 +158,38 @@ int CaptionWidth(const QFontMetrics& fm) {
 
 } // namespace
 
+void TMainForm::BuildLayout(double logicalDpi) {
+  layoutScale = std::max(1.0, logicalDpi / 96.0);
+  BuildActions();
+  BuildMenusAndToolBar();
+  auto* central = Named(new QWidget, "ClientPanel");
+  auto* columns = new QHBoxLayout(central);
+  columns->setContentsMargins(4, 4, 4, 4);
+  columns->setSpacing(4);
+  auto* left = new QVBoxLayout;
+  left->setSpacing(4);
+  QWidget* identity = BuildIdentityPanel();
+  QWidget* picture = BuildPicturePanel();
+  identity->setFixedWidth(Px(LeftPanelWidth));
+  picture->setFixedWidth(Px(LeftPanelWidth));
+  left->addWidget(identity);
+  left->addWidget(picture, 1);
+  columns->addLayout(left);
+  columns->addWidget(BuildPagePanel(), 1);
+  setCentralWidget(central);
+}
+
+QPixmap TMainForm::ProductPictureFor(int type) const {
+  return ProductPicture(type,
+                        QSize(Px(ProductPictureSize.width()), Px(ProductPictureSize.height())));
+}
+
 TEditReal* TMainForm::NewEdit(const char* name, TControlStyle style, int decimals) {
   auto* ed = Named(new TEditReal, name);
   ed->SetControlStyle(style);
   ed->SetButWidth(ButWidth);
   ed->SetNachkomma(decimals);
-  ed->setFixedWidth(FieldWidth);
+  ed->setFixedWidth(Px(FieldWidth));
   return ed;
 }
 
@@ -215,7 +249,7 @@ void TMainForm::BuildMenusAndToolBar() {
   ActionToolBar->setMovable(false);
   ActionToolBar->setFloatable(false);
   ActionToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-  ActionToolBar->setIconSize(QSize(24, 24));
+  ActionToolBar->setIconSize(QSize(Px(24), Px(24)));
   ActionToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
   ActionToolBar->addAction(Print);
   ActionToolBar->addSeparator();
@@ -276,7 +310,7 @@ QWidget* TMainForm::BuildPicturePanel() {
   box->setSpacing(6);
   ProductImage = NewLabel(QString(), "ProductImage");
   ProductImage->setAlignment(Qt::AlignCenter);
-  ProductImage->setMinimumHeight(ProductPictureSize.height());
+  ProductImage->setMinimumHeight(Px(ProductPictureSize.height()));
   box->addWidget(ProductImage, 1);
   LblHomepage = NewLabel(QString(), "LblHomepage");
   LblHomepage->setAlignment(Qt::AlignCenter);
@@ -574,9 +608,9 @@ QWidget* TMainForm::BuildPagePanel() {
   WriteBtn = Named(new QPushButton(ActionPicture(7), QStringLiteral("&Write data")), "WriteBtn");
   for (QPushButton* b : {ReadBtn, WriteBtn}) {
     b->setAutoDefault(false);
-    b->setIconSize(QSize(20, 20));
-    b->setMinimumWidth(130);
-    b->setMinimumHeight(30);
+    b->setIconSize(QSize(Px(20), Px(20)));
+    b->setMinimumWidth(Px(130));
+    b->setMinimumHeight(Px(30));
   }
   buttons->addStretch(1);
   buttons->addWidget(ReadBtn);
