@@ -302,7 +302,6 @@ private:
   QWidget* BuildAlarmStaticPage();
   QWidget* BuildEnvironmentPage();
   QWidget* BuildDisplayPage();
-  TEditReal* NewEdit(const char* name, TControlStyle style, int decimals);
   // Lays the display unit groups out in two columns, once they hold their items.
   void ArrangeUnitGroups();
   void WireEvents();

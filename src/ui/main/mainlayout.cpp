@@ -156,6 +156,86 @@ int CaptionWidth(const QFontMetrics& fm) {
   return w + 8;
 }
 
+TEditReal* NewEdit(const char* name, TControlStyle style, int decimals) {
+  auto* ed = Named(new TEditReal, name);
+  ed->SetControlStyle(style);
+  ed->SetButWidth(ButWidth);
+  ed->SetNachkomma(decimals);
+  ed->setFixedWidth(Px(FieldWidth));
+  return ed;
+}
+
+// One alarm group: threshold with its direction list, hysteresis, and the delay control the
+// caller makes (a list of delays on the switch, a spin edit on the static models).
+struct TAlarmNames {
+  const char *group, *caption, *threLb, *dir, *thre, *threUnit, *hysLb, *hys, *hysUnit, *dlyLb,
+      *dlyUnit;
+};
+struct TAlarmParts {
+  QGroupBox* box;
+  QLabel* threLb;
+  QComboBox* dir;
+  TEditReal* thre;
+  QLabel* threUnit;
+  QLabel* hysLb;
+  TEditReal* hys;
+  QLabel* hysUnit;
+
+  // Hands the parts to the window's fields.
+  void Into(QGroupBox*& b, QLabel*& tl, QComboBox*& d, TEditReal*& t, QLabel*& tu, QLabel*& hl,
+            TEditReal*& h, QLabel*& hu) const {
+    b = box;
+    tl = threLb;
+    d = dir;
+    t = thre;
+    tu = threUnit;
+    hl = hysLb;
+    h = hys;
+    hu = hysUnit;
+  }
+};
+
+TAlarmParts NewAlarmGroup(const TAlarmNames& n, QWidget* delay, int captionWidth) {
+  TAlarmParts a{};
+  a.box = NewGroup(QString::fromLatin1(n.caption), n.group);
+  a.threLb = NewLabel(QStringLiteral("Threshold"), n.threLb);
+  a.dir = NewList(n.dir, DirectionWidth);
+  a.thre = NewEdit(n.thre, csNone, 2);
+  a.threUnit = NewLabel(QString(), n.threUnit);
+  a.hysLb = NewLabel(QStringLiteral("Hysteresis"), n.hysLb);
+  a.hys = NewEdit(n.hys, csNone, 2);
+  a.hysUnit = NewLabel(QString(), n.hysUnit);
+  TRows rows(a.box, captionWidth);
+  rows.Row(a.threLb, a.thre, a.threUnit, a.dir);
+  rows.Row(a.hysLb, a.hys, a.hysUnit);
+  rows.Row(NewLabel(QStringLiteral("Delay"), n.dlyLb), delay,
+           NewLabel(QStringLiteral("s"), n.dlyUnit));
+  return a;
+}
+
+// The velocity group of a measurement page: C, n and the velocity mode. The names are those of
+// the group, the label and edit of C, of n, and the check box.
+struct TVelocityNames {
+  const char *box, *cLb, *c, *nLb, *n, *mode;
+};
+
+QGroupBox* NewVelocityGroup(const TVelocityNames& names, QLabel*& cLb, TEditReal*& c, QLabel*& nLb,
+                            TEditReal*& n, QCheckBox*& mode, int captionWidth) {
+  QGroupBox* box = NewGroup(QStringLiteral("Velocity"), names.box);
+  cLb = NewLabel(QStringLiteral("C"), names.cLb);
+  c = NewEdit(names.c, csButton, 6);
+  nLb = NewLabel(QStringLiteral("n"), names.nLb);
+  n = NewEdit(names.n, csUpDown, 1);
+  n->IncVal = 0.1;
+  n->RangeLimit = true;
+  mode = Named(new QCheckBox(QStringLiteral("&Velocity mode")), names.mode);
+  TRows rows(box, captionWidth);
+  rows.Row(cLb, c);
+  rows.Row(nLb, n);
+  rows.Wide(mode);
+  return box;
+}
+
 } // namespace
 
 void TMainForm::BuildLayout(double logicalDpi) {
@@ -182,15 +262,6 @@ void TMainForm::BuildLayout(double logicalDpi) {
 QPixmap TMainForm::ProductPictureFor(int type) const {
   return ProductPicture(type,
                         QSize(Px(ProductPictureSize.width()), Px(ProductPictureSize.height())));
-}
-
-TEditReal* TMainForm::NewEdit(const char* name, TControlStyle style, int decimals) {
-  auto* ed = Named(new TEditReal, name);
-  ed->SetControlStyle(style);
-  ed->SetButWidth(ButWidth);
-  ed->SetNachkomma(decimals);
-  ed->setFixedWidth(Px(FieldWidth));
-  return ed;
 }
 
 void TMainForm::BuildActions() {
@@ -345,18 +416,10 @@ QWidget* TMainForm::BuildMeasPage() {
            NewLabel(QStringLiteral("Samples"), "MovAverCbUnitLb"));
   page->addWidget(CBFiltDyn);
 
-  VelocityGrBox = NewGroup(QStringLiteral("Velocity"), "VelocityGrBox");
-  VelocityCEdLb = NewLabel(QStringLiteral("C"), "VelocityCEdLb");
-  VelocityCEd = NewEdit("VelocityCEd", csButton, 6);
-  VelocityNEdLb = NewLabel(QStringLiteral("n"), "VelocityNEdLb");
-  VelocityNEd = NewEdit("VelocityNEd", csUpDown, 1);
-  VelocityNEd->IncVal = 0.1;
-  VelocityNEd->RangeLimit = true;
-  VelocityChB = Named(new QCheckBox(QStringLiteral("&Velocity mode")), "VelocityChB");
-  TRows rows(VelocityGrBox, cw);
-  rows.Row(VelocityCEdLb, VelocityCEd);
-  rows.Row(VelocityNEdLb, VelocityNEd);
-  rows.Wide(VelocityChB);
+  VelocityGrBox =
+      NewVelocityGroup({"VelocityGrBox", "VelocityCEdLb", "VelocityCEd", "VelocityNEdLb",
+                        "VelocityNEd", "VelocityChB"},
+                       VelocityCEdLb, VelocityCEd, VelocityNEdLb, VelocityNEd, VelocityChB, cw);
   page->addWidget(VelocityGrBox);
   page->addStretch(1);
   return w;
@@ -378,18 +441,10 @@ QWidget* TMainForm::BuildMeasStaticPage() {
       .Row(NewLabel(QStringLiteral("Gain Sensor"), "LbGainSensStatic"), EdrGainSensStatic);
   page->addWidget(GbSensCalSt);
 
-  GbVeloSt = NewGroup(QStringLiteral("Velocity"), "GbVeloSt");
-  dLbVelocityCEPstat = NewLabel(QStringLiteral("C"), "dLbVelocityCEPstat");
-  EdrVelocityCPstat = NewEdit("EdrVelocityCPstat", csButton, 6);
-  LbVelocityNEPstat = NewLabel(QStringLiteral("n"), "LbVelocityNEPstat");
-  EdrVelocityNPstat = NewEdit("EdrVelocityNPstat", csUpDown, 1);
-  EdrVelocityNPstat->IncVal = 0.1;
-  EdrVelocityNPstat->RangeLimit = true;
-  ChBVelocity = Named(new QCheckBox(QStringLiteral("&Velocity mode")), "ChBVelocity");
-  TRows rows(GbVeloSt, cw);
-  rows.Row(dLbVelocityCEPstat, EdrVelocityCPstat);
-  rows.Row(LbVelocityNEPstat, EdrVelocityNPstat);
-  rows.Wide(ChBVelocity);
+  GbVeloSt = NewVelocityGroup({"GbVeloSt", "dLbVelocityCEPstat", "EdrVelocityCPstat",
+                               "LbVelocityNEPstat", "EdrVelocityNPstat", "ChBVelocity"},
+                              dLbVelocityCEPstat, EdrVelocityCPstat, LbVelocityNEPstat,
+                              EdrVelocityNPstat, ChBVelocity, cw);
   page->addWidget(GbVeloSt);
   page->addStretch(1);
   return w;
@@ -419,7 +474,6 @@ QWidget* TMainForm::BuildAnalogOutPage() {
   AnOffsetEd = NewEdit("AnOffsetEd", csButton, 4);
   AnOffsetEdUnitLb = Named(new QToolButton, "AnOffsetEdUnitLb");
   AnOffsetEdUnitLb->setAutoRaise(true);
-  AnOffsetEdUnitLb->setToolTip(QStringLiteral("mA / V"));
   AnOffsetEdUnitLb->setFocusPolicy(Qt::NoFocus);
   AnGainEd = NewEdit("AnGainEd", csButton, 4);
   TRows cal(GbAnalCal, cw);
@@ -441,37 +495,22 @@ QWidget* TMainForm::BuildAlarmPage() {
   TRows(SampTimeGb, cw).Row(AlIntLb, AlIntCb, NewLabel(QStringLiteral("s"), "AlIntCbUnitLb"));
   page->addWidget(SampTimeGb);
 
-  struct TAlarmNames {
-    const char *group, *caption, *threLb, *dir, *thre, *threUnit, *hysLb, *hys, *hysUnit, *dly,
-        *dlyLb, *dlyUnit;
-  };
-  auto alarm = [&](const TAlarmNames& n, QGroupBox*& gb, QLabel*& threLb, QComboBox*& dir,
-                   TEditReal*& thre, QLabel*& threUnit, QLabel*& hysLb, TEditReal*& hys,
-                   QLabel*& hysUnit, QComboBox*& dly) {
-    gb = NewGroup(QString::fromLatin1(n.caption), n.group);
-    threLb = NewLabel(QStringLiteral("Threshold"), n.threLb);
-    dir = NewList(n.dir, DirectionWidth);
-    thre = NewEdit(n.thre, csNone, 2);
-    threUnit = NewLabel(QString(), n.threUnit);
-    hysLb = NewLabel(QStringLiteral("Hysteresis"), n.hysLb);
-    hys = NewEdit(n.hys, csNone, 2);
-    hysUnit = NewLabel(QString(), n.hysUnit);
-    dly = NewList(n.dly);
-    TRows rows(gb, cw);
-    rows.Row(threLb, thre, threUnit, dir);
-    rows.Row(hysLb, hys, hysUnit);
-    rows.Row(NewLabel(QStringLiteral("Delay"), n.dlyLb), dly,
-             NewLabel(QStringLiteral("s"), n.dlyUnit));
-    page->addWidget(gb);
-  };
-  alarm({"Alarm1Gb", "Alarm 1", "LblThreshold1", "A1GrKlCb", "Al1ThreEdr", "Al1ThreEdrUnitLb",
-         "LblHys1", "Al1HysEdr", "Al1HysEdrUnitLb", "Al1DlyCb", "Al1DlyCbLb", "Al1DlyCbUnitLb"},
-        Alarm1Gb, LblThreshold1, A1GrKlCb, Al1ThreEdr, Al1ThreEdrUnitLb, LblHys1, Al1HysEdr,
-        Al1HysEdrUnitLb, Al1DlyCb);
-  alarm({"Alarm2Gb", "Alarm 2", "LblThreshold2", "A2GrKlCb", "Al2ThreEdr", "Al2ThreEdrUnitLb",
-         "LblHys2", "Al2HysEdr", "Al2HysEdrUnitLb", "Al2DlyCb", "Al2DlyCbLb", "Al2DlyCbUnitLb"},
-        Alarm2Gb, LblThreshold2, A2GrKlCb, Al2ThreEdr, Al2ThreEdrUnitLb, LblHys2, Al2HysEdr,
-        Al2HysEdrUnitLb, Al2DlyCb);
+  Al1DlyCb = NewList("Al1DlyCb");
+  NewAlarmGroup({"Alarm1Gb", "Alarm 1", "LblThreshold1", "A1GrKlCb", "Al1ThreEdr",
+                 "Al1ThreEdrUnitLb", "LblHys1", "Al1HysEdr", "Al1HysEdrUnitLb", "Al1DlyCbLb",
+                 "Al1DlyCbUnitLb"},
+                Al1DlyCb, cw)
+      .Into(Alarm1Gb, LblThreshold1, A1GrKlCb, Al1ThreEdr, Al1ThreEdrUnitLb, LblHys1, Al1HysEdr,
+            Al1HysEdrUnitLb);
+  page->addWidget(Alarm1Gb);
+  Al2DlyCb = NewList("Al2DlyCb");
+  NewAlarmGroup({"Alarm2Gb", "Alarm 2", "LblThreshold2", "A2GrKlCb", "Al2ThreEdr",
+                 "Al2ThreEdrUnitLb", "LblHys2", "Al2HysEdr", "Al2HysEdrUnitLb", "Al2DlyCbLb",
+                 "Al2DlyCbUnitLb"},
+                Al2DlyCb, cw)
+      .Into(Alarm2Gb, LblThreshold2, A2GrKlCb, Al2ThreEdr, Al2ThreEdrUnitLb, LblHys2, Al2HysEdr,
+            Al2HysEdrUnitLb);
+  page->addWidget(Alarm2Gb);
   page->addStretch(1);
   return w;
 }
@@ -481,37 +520,25 @@ QWidget* TMainForm::BuildAlarmStaticPage() {
   QWidget* w = NewPage("AlarmPgStatic", page);
   const int cw = CaptionWidth(fontMetrics());
 
-  struct TAlarmNames {
-    const char *group, *caption, *threLb, *dir, *thre, *threUnit, *hysLb, *hys, *hysUnit, *dlyLb,
-        *dly, *dlyUnit;
+  auto staticAlarm = [&](const TAlarmNames& names, const char* delayName, QGroupBox*& box,
+                         QComboBox*& dir, TEditReal*& thre, QLabel*& threUnit, TEditReal*& hys,
+                         QLabel*& hysUnit, TEditReal*& delay) {
+    delay = NewEdit(delayName, csUpDown, 0);
+    delay->IncVal = 1.0;
+    QLabel *threLb, *hysLb;
+    NewAlarmGroup(names, delay, cw).Into(box, threLb, dir, thre, threUnit, hysLb, hys, hysUnit);
+    page->addWidget(box);
   };
-  auto alarm = [&](const TAlarmNames& n, QGroupBox*& gb, QComboBox*& dir, TEditReal*& thre,
-                   QLabel*& threUnit, TEditReal*& hys, QLabel*& hysUnit, TEditReal*& dly) {
-    gb = NewGroup(QString::fromLatin1(n.caption), n.group);
-    dir = NewList(n.dir, DirectionWidth);
-    thre = NewEdit(n.thre, csNone, 2);
-    threUnit = NewLabel(QString(), n.threUnit);
-    hys = NewEdit(n.hys, csNone, 2);
-    hysUnit = NewLabel(QString(), n.hysUnit);
-    dly = NewEdit(n.dly, csUpDown, 0);
-    dly->IncVal = 1.0;
-    TRows rows(gb, cw);
-    rows.Row(NewLabel(QStringLiteral("Threshold"), n.threLb), thre, threUnit, dir);
-    rows.Row(NewLabel(QStringLiteral("Hysteresis"), n.hysLb), hys, hysUnit);
-    rows.Row(NewLabel(QStringLiteral("Delay"), n.dlyLb), dly,
-             NewLabel(QStringLiteral("s"), n.dlyUnit));
-    page->addWidget(gb);
-  };
-  alarm({"GbAl1St", "Alarm 1", "LbAl1ThreStatic", "CbA1GrKlStatic", "EdrAl1ThreStatic",
-         "LbAl1ThreEdrUnitStatic", "LbAl1HysStatic", "EdrAl1HysStatic", "LbAl1HysEdrUnit",
-         "LbAl1DlyStatic", "EdrAl1DlyStatic", "LbAl1DlyUnitStatic"},
-        GbAl1St, CbA1GrKlStatic, EdrAl1ThreStatic, LbAl1ThreEdrUnitStatic, EdrAl1HysStatic,
-        LbAl1HysEdrUnit, EdrAl1DlyStatic);
-  alarm({"GbAl2St", "Alarm 2", "LbAl2ThreStatic", "CbA2GrKlStatic", "EdrAl2ThreStatic",
-         "LbAl2ThreEdrUnitStatic", "LbAl2HysStatic", "EdrAl2HysStatic", "LbAl2HysEdrUnit",
-         "LbAl2DlyStatic", "EdrAl2DlyStatic", "LbAl2DlyUnitStatic"},
-        GbAl2St, CbA2GrKlStatic, EdrAl2ThreStatic, LbAl2ThreEdrUnitStatic, EdrAl2HysStatic,
-        LbAl2HysEdrUnit, EdrAl2DlyStatic);
+  staticAlarm({"GbAl1St", "Alarm 1", "LbAl1ThreStatic", "CbA1GrKlStatic", "EdrAl1ThreStatic",
+               "LbAl1ThreEdrUnitStatic", "LbAl1HysStatic", "EdrAl1HysStatic", "LbAl1HysEdrUnit",
+               "LbAl1DlyStatic", "LbAl1DlyUnitStatic"},
+              "EdrAl1DlyStatic", GbAl1St, CbA1GrKlStatic, EdrAl1ThreStatic, LbAl1ThreEdrUnitStatic,
+              EdrAl1HysStatic, LbAl1HysEdrUnit, EdrAl1DlyStatic);
+  staticAlarm({"GbAl2St", "Alarm 2", "LbAl2ThreStatic", "CbA2GrKlStatic", "EdrAl2ThreStatic",
+               "LbAl2ThreEdrUnitStatic", "LbAl2HysStatic", "EdrAl2HysStatic", "LbAl2HysEdrUnit",
+               "LbAl2DlyStatic", "LbAl2DlyUnitStatic"},
+              "EdrAl2DlyStatic", GbAl2St, CbA2GrKlStatic, EdrAl2ThreStatic, LbAl2ThreEdrUnitStatic,
+              EdrAl2HysStatic, LbAl2HysEdrUnit, EdrAl2DlyStatic);
   page->addStretch(1);
   return w;
 }
