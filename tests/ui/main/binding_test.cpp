@@ -679,7 +679,7 @@ TEST_F(BindingTest, NumbersFollowTheOperatorsLocale) {
   EXPECT_EQ(port.Texts(), std::vector<std::string>{"You entered an invalid value! "});
 }
 
-TEST_F(BindingTest, DisplayUnitOutsideBothSetsIsFatal) {
+TEST_F(BindingTest, DisplayUnitOutsideBothSetsAndDelayTextThatIsNoNumberAreFatal) {
   const struct {
     int type;
     TUnit unit;
@@ -697,6 +697,16 @@ TEST_F(BindingTest, DisplayUnitOutsideBothSetsIsFatal) {
     } catch (const FatalError& e) {
       EXPECT_STREQ(e.what(), c.text);
     }
+  }
+  // A delay list's text is always one of its numbers; anything else is a fault of the program.
+  TMainForm& sw = Open(9);
+  sw.Al1DlyCb->addItem(QStringLiteral("x"));
+  sw.Al1DlyCb->setCurrentIndex(sw.Al1DlyCb->count() - 1);
+  try {
+    sw.GetDelayField(sw.Al1DlyCb);
+    ADD_FAILURE() << "no fatal stop";
+  } catch (const FatalError& e) {
+    EXPECT_STREQ(e.what(), "TMainForm.GetDelayField()!");
   }
   // Showing the settings files the display unit first.
   TMainForm& f = Open(11);

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -21,6 +22,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <thread>
 
 #include "mainform_fixture.h"
 #include "tools/options.h"
@@ -29,6 +31,7 @@
 #include "ui/controls/radiogroup.h"
 #include "ui/help/helpform.h"
 #include "ui/help/helpsystem.h"
+#include "ui/main/qtdispatcher.h"
 
 namespace dtool::test {
 namespace {
@@ -79,6 +82,37 @@ TEST_F(MainFormTest, EachTypeShowsItsPagesIdentityAndCommands) {
     EXPECT_EQ(f.ActTestAnalOutput->isVisible(), c.pages.count("AnaOutPg") == 1);
     EXPECT_FALSE(f.Terminated());
   }
+}
+
+TEST_F(MainFormTest, SettingTheTypeByHandShowsItsPagesWithoutIdentity) {
+  TMainForm& f = Open(0);
+  f.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+  EXPECT_TRUE(ShownPages(f).empty());
+  EXPECT_FALSE(f.PageControl->currentWidget()->isVisible());
+  f.sett->SetInstType(2);
+  EXPECT_EQ(ShownPages(f), TypeCases[2].pages);
+  EXPECT_TRUE(f.PageControl->currentWidget()->isVisible());
+  EXPECT_TRUE(f.PageControl->isTabVisible(f.PageControl->currentIndex()));
+  EXPECT_EQ(f.InstTypeEd->text(), QStringLiteral("Dravon-STV"));
+  EXPECT_TRUE(f.SerialEd->text().isEmpty());
+  EXPECT_TRUE(f.WriteBtn->isEnabled());
+  EXPECT_EQ(f.HelpContext(), 1002);
+  EXPECT_EQ(f.Prefs().LastInstType, 2);
+  f.sett->SetInstType(0);
+  EXPECT_TRUE(ShownPages(f).empty());
+  EXPECT_FALSE(f.WriteBtn->isEnabled());
+  EXPECT_TRUE(port.messages.empty());
+}
+
+// The link libraries call back from their own threads; the work runs on the window's thread.
+TEST_F(MainFormTest, QtDispatcherRunsPostedWorkOnTheUserInterfaceThread) {
+  TQtDispatcher dispatcher;
+  QThread* ranOn = nullptr;
+  std::thread caller([&] { dispatcher.Post([&] { ranOn = QThread::currentThread(); }); });
+  caller.join();
+  EXPECT_EQ(ranOn, nullptr) << "queued, not run at once";
+  QTRY_COMPARE(ranOn, QCoreApplication::instance()->thread());
 }
 
 TEST_F(MainFormTest, TypeWithoutInfoShowsNoSerialNumberOrRange) {
