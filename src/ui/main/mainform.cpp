@@ -124,6 +124,7 @@ void TMainForm::WireEvents() {
   WireBinding();
 }
 
+// The start sequence; the numbers are its steps.
 void TMainForm::FormCreate() {
   // 1, 2: in front, with the system's menu font.
   raise();
