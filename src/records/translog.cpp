@@ -39,6 +39,28 @@ std::string DateTimeText(const std::tm& t) {
   return text;
 }
 
+// The keys both parameter records share, from the sensor gain to the analog gain.
+template <typename Params> void WriteDisplayAndOutput(IniWriter& ini, const Params& p) {
+  ini.Real("Gain_Sens", p.Gain_Sens);
+  ini.Unit("Disp_unit", p.Disp_unit);
+  ini.Int("Disp_contr", p.Disp_contr);
+  ini.Real("An_from", p.An_from);
+  ini.Real("An_to", p.An_to);
+  ini.Real("An_velocity_from", p.An_velocity_from);
+  ini.Real("An_velocity_to", p.An_velocity_to);
+  ini.Int("An_4_20", p.An_4_20 ? 1 : 0);
+  ini.Real("An_offset", p.An_offset);
+  ini.Real("An_gain", p.An_gain);
+}
+
+// The velocity constants and the velocity mode flags of either record.
+template <typename Params> void WriteVelocity(IniWriter& ini, const Params& p) {
+  ini.Real("Velocity_C", static_cast<double>(p.Velocity_C));
+  ini.Real("Velocity_n", p.Velocity_n);
+  ini.Int("Velocity_to_RS232", p.Velocity_to_RS232 ? 1 : 0);
+  ini.Int("Velocity_to_AnOut", p.Velocity_to_AnOut ? 1 : 0);
+}
+
 void WriteAlarm(IniWriter& ini, const char* prefix, const TAlarmGroup& al) {
   auto key = [prefix](const char* name) { return std::string(prefix) + name; };
   ini.Bool(key("PressOver").c_str(), al.PressOver != 0);
@@ -88,39 +110,15 @@ std::string LogFileText(const std::string& transferId, const std::tm& time, cons
     ini.Real("Hose_length", p.Hose_length);
     ini.Real("Atm_Press", p.Atm_Press);
     ini.Real("Humidity", p.Humidity);
-    ini.Real("Gain_Sens", p.Gain_Sens);
-    ini.Unit("Disp_unit", p.Disp_unit);
-    ini.Int("Disp_contr", p.Disp_contr);
-    ini.Real("An_from", p.An_from);
-    ini.Real("An_to", p.An_to);
-    ini.Real("An_velocity_from", p.An_velocity_from);
-    ini.Real("An_velocity_to", p.An_velocity_to);
-    ini.Int("An_4_20", p.An_4_20 ? 1 : 0);
-    ini.Real("An_offset", p.An_offset);
-    ini.Real("An_gain", p.An_gain);
+    WriteDisplayAndOutput(ini, p);
     ini.Int("Speed", p.Speed);
     ini.Int("Moving_Average", p.Moving_Average);
-    ini.Real("Velocity_C", static_cast<double>(p.Velocity_C));
-    ini.Real("Velocity_n", p.Velocity_n);
-    ini.Int("Velocity_to_RS232", p.Velocity_to_RS232 ? 1 : 0);
-    ini.Int("Velocity_to_AnOut", p.Velocity_to_AnOut ? 1 : 0);
+    WriteVelocity(ini, p);
   } else {
     const TClass23Params& p = sett.Class23;
-    ini.Real("Gain_Sens", p.Gain_Sens);
-    ini.Unit("Disp_unit", p.Disp_unit);
-    ini.Int("Disp_contr", p.Disp_contr);
-    ini.Real("An_from", p.An_from);
-    ini.Real("An_to", p.An_to);
-    ini.Real("An_velocity_from", p.An_velocity_from);
-    ini.Real("An_velocity_to", p.An_velocity_to);
-    ini.Int("An_4_20", p.An_4_20 ? 1 : 0);
-    ini.Real("An_offset", p.An_offset);
-    ini.Real("An_gain", p.An_gain);
+    WriteDisplayAndOutput(ini, p);
     ini.Int("Filter_level", p.Filter_level);
-    ini.Real("Velocity_C", static_cast<double>(p.Velocity_C));
-    ini.Real("Velocity_n", p.Velocity_n);
-    ini.Int("Velocity_to_RS232", p.Velocity_to_RS232 ? 1 : 0);
-    ini.Int("Velocity_to_AnOut", p.Velocity_to_AnOut ? 1 : 0);
+    WriteVelocity(ini, p);
     WriteAlarm(ini, "AL1_", p.AL1);
     WriteAlarm(ini, "AL2_", p.AL2);
   }
