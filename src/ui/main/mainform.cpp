@@ -46,6 +46,11 @@ std::function<bool(const QString&)> TMainForm::UrlOpener = [](const QString& url
   return QDesktopServices::openUrl(QUrl(url));
 };
 
+std::function<std::unique_ptr<TInstLink>(TSettings&, ISettingsOwner&, TLinkLoadError&)>
+    TMainForm::LinkLoader = [](TSettings& sett, ISettingsOwner& owner, TLinkLoadError& err) {
+      return TInstLink::Load(sett, owner, std::string(), err);
+    };
+
 namespace {
 
 constexpr int CheckInstInterval = 4000;
@@ -117,6 +122,7 @@ void TMainForm::WireEvents() {
           [this] { ActHelpXXXExecute(ActHelpInGerman); });
   connect(ActMeltraneHomepage, &QAction::triggered, this, [this] { ActMeltraneHomepageExecute(); });
   connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+  WireCommands();
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
     if (s == Qt::ApplicationActive)
       ApplicationEvents1Activate();
@@ -155,7 +161,7 @@ void TMainForm::FormCreate() {
   // 10: the settings object, and the link it talks through.
   sett = std::make_unique<TSettings>(this);
   TLinkLoadError loadError;
-  link_ = TInstLink::Load(*sett, *this, std::string(), loadError);
+  link_ = LinkLoader ? LinkLoader(*sett, *this, loadError) : nullptr;
   if (!link_) {
     ErrorBox(loadError.Text());
     TerminateApplication();
@@ -249,10 +255,6 @@ std::string TMainForm::BuildCaption() {
   if (IsTestMode())
     caption += std::string(" ") + TestModeCaption;
   return caption;
-}
-
-void TMainForm::ShowLiveReading() {
-  // The live reading comes with the read and write commands.
 }
 
 void TMainForm::ReportNewerInstrument() {

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,7 +17,11 @@
 #include "core/settings.h"
 #include "core/settingsowner.h"
 #include "core/units.h"
+#include "link/linkloader.h"
+#include "tools/timing.h"
 #include "ui/controls/editreal.h"
+#include "ui/dialogs/protection.h"
+#include "ui/dialogs/wizardcommon.h"
 
 class QAction;
 class QActionGroup;
@@ -48,8 +53,7 @@ QString HomepageUrl();
 // A number with a fixed count of decimals in the operator's locale, without group separators.
 QString FormatFixed(double value, int decimals);
 
-// Texts of the window.
-inline constexpr const char* InvalidValueText = "You entered an invalid value! ";
+// Texts of the window (the invalid-value text is the dialogs' one).
 inline constexpr const char* TestModeOption = "/K58";
 inline constexpr const char* TestModeCaption = "-> TEST 33 MODE";
 
@@ -58,6 +62,25 @@ inline constexpr int HelpContextTransmitter = 1000;
 inline constexpr int HelpContextSwitch = 1001;
 inline constexpr int HelpContextStatic = 1002;
 inline constexpr int HelpContextNozzle = 10000;
+
+// The transfer log beside the program.
+inline constexpr const char* LogFileBaseName = "InstLog.txt";
+
+// How the parameter walk of the write command moves the values.
+enum TWriteMode {
+  wmWrite = 0,          // Write data: send the working record
+  wmBackupAndWrite = 1, // start of a wizard: read each value into the copy, send the working one
+  wmRestore = 2,        // end of a wizard: send the copy back
+};
+
+// The scratch copy of the switch record that the hose length and gain wizards try out; the
+// switch's live reading uses its first four values while one of those wizards is visible.
+extern TSwitchParams WizSwitchRec;
+
+// The wizards' transfers: the instrument's values into the copies and the working values into
+// the instrument, and at the end the copies back. True on success.
+bool WizardBackup();
+bool WizardRestore();
 
 class TMainForm : public QMainWindow, public ISettingsOwner {
   Q_OBJECT
@@ -72,6 +95,17 @@ public:
   // How the window reaches a web browser; replaceable for tests. True when the browser
   // started.
   static std::function<bool(const QString& url)> UrlOpener;
+  // How the window gets its link to the instruments; replaceable for tests. Null with err
+  // filled when the link libraries cannot be loaded.
+  static std::function<std::unique_ptr<TInstLink>(TSettings&, ISettingsOwner&, TLinkLoadError&)>
+      LinkLoader;
+  // The clock of the zero calibration of the "Z" models and its pause between two polls;
+  // replaceable for tests.
+  struct TZeroCalClock {
+    Tstoppuhr::TickSource Ticks;
+    std::function<void(int ms)> Pause;
+  };
+  static TZeroCalClock ZeroCalClock;
 
   // ---- What the settings object and the link ask of the window ----
   TPreferences& Prefs() override { return prefs_; }
@@ -87,6 +121,7 @@ public:
   void ReportNewerInstrument() override;
   std::string BuildCaption() override;
   void ShowLiveReading() override;
+  bool CheckProtCode(const std::string& wrongCodeText) override;
 
   // ---- Fields ----
   std::unique_ptr<TSettings> sett;
@@ -95,6 +130,12 @@ public:
   std::string SavedSerialNo;
   int ContrastGbTop = 0;
   bool VelocityGbShown = false;
+  // Kind of the last measurement record: 1 pressure, 2 velocity, 0 none yet.
+  std::int32_t RecKind = 0;
+  // The hose length and the gain wizard, while they exist: the switch's live reading follows
+  // their trial values while one of them is visible.
+  QWidget* HoseCalcForm = nullptr;
+  QWidget* GainForm = nullptr;
 
   // The link to the instrument; null when the link libraries could not be loaded.
   TInstLink* Link() const { return link_.get(); }
@@ -120,6 +161,52 @@ public:
   void ApplicationEvents1Activate();
   void CheckInstTimTimer();
   void TimReadNoDataSupprTimer();
+
+  // ---- Read and write (readwrite.cpp) ----
+  void ReadBtnClick();
+  bool ReadData();
+  bool ReadParamsA();
+  bool ReadParamsB();
+  bool ReadSwitchConfig();
+  void WriteBtnClick();
+  bool WriteAllParams(TWriteMode mode);
+  bool IsParamApplicable(const TParam& field) const;
+  // One parameter; true when the transfer FAILED (its message shown).
+  bool ReadParam(const TParam& field);
+  bool WriteParam(const TParam& field);
+  void WriteTransferLog(bool write, const std::tm& time);
+  void PrintExecute();
+  // The transfer log: beside the settings file, that is, in the program's folder.
+  std::string LogFileName() const;
+
+  // ---- Instrument checks (checks.cpp) ----
+  // Detects the connected instrument and makes its type current; false when the port cannot
+  // be opened (the application then ends).
+  bool DetectInstrument();
+  bool CheckInstrument(bool show);
+  bool RequireReadData();
+  bool SwitchProtPrompt(std::int32_t& r, int& tries);
+  bool CheckSerialNo(bool compare);
+  // What the protection code operations need of the window, for one call.
+  TProtectionContext ProtectionContext();
+
+  // ---- Live reading and zero calibration (live.cpp) ----
+  void ShowLiveAn();
+  void ShowLiveSwitch();
+  // The reading in the preferred unit of its kind (1 pressure, 16 velocity).
+  QString GenPressStr(std::uint8_t unitKind, double value) const;
+  void ActZeroCalibrationExecute();
+
+  // ---- Commands (commands.cpp) ----
+  void ActTypeOfInstrumentExecute();
+  void ActSetFilterExecute();
+  void ActChangeProtCodeExecute();
+  void ContrastEdButtonClick();
+  void GainSensEdClick(TEditReal* sender);
+  void AtmPressEdButtonClick();
+  void HoseLenEdClick();
+  void VelocityCEdButtonClick(TEditReal* sender);
+  void AnOffsetEditButtonClick(TEditReal* sender);
 
   // ---- Settings and controls ----
   void WriteSetToField_(bool refreshVmode);
@@ -306,6 +393,7 @@ private:
   void ArrangeUnitGroups();
   void WireEvents();
   void WireBinding();
+  void WireCommands();
   // The settings object exists and the window is not being torn down.
   bool Ready() const { return sett != nullptr && !destroying_; }
 
@@ -321,6 +409,18 @@ private:
   bool ReadSwitchControl(QObject* control);
   void WriteStaticAlarms(bool vmode);
   void WriteSwitchAlarms();
+
+  // Read and write helpers (readwrite.cpp).
+  bool ReadParamsWalk(bool class23);
+  // The current class's record holds only values the window can show and the settings file
+  // can keep.
+  bool CurrentRecordUsable() const;
+  void DeleteLogFile() const;
+  // Writes a transfer log with the identity as shown; false on any error.
+  bool WriteLogAt(const std::string& path, const std::string& transferId,
+                  const std::tm& time) const;
+  // Restarts the poll interval of the live reading, unless the timer is stopped.
+  void RestartCheckInstTim();
 
   std::string setFileName_;
   TPreferences prefs_{};

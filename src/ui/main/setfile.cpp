@@ -6,6 +6,7 @@
 #include "tools/numeric.h"
 #include "tools/operatorport.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -43,15 +44,8 @@ bool Usable(const TSetFileRecords& r) {
   const TInstInfo& i = r.InstInfo;
   const bool info = i.InstType <= MaxInstType && i.SerialNr.Valid() && i.SW_Main_uC.Valid() &&
                     i.SW_Sensor_uC.Valid() && i.SwitchMainVersion.Valid();
-  // The combos: interval 1..9, moving average 1..20, low-pass level 0..20.
-  const TClass1Params& c1 = r.Class1;
-  const bool class1 = DisplayUnitsUsable(c1.Disp_unit, c1.DispPressUnit, c1.DispVelocityUnit) &&
-                      InRange(c1.Speed, 1, 9) && InRange(c1.Moving_Average, 1, 20);
-  const TClass23Params& c23 = r.Class23;
-  const bool class23 = DisplayUnitsUsable(c23.Disp_unit, c23.DispPressUnit, c23.DispVelocityUnit) &&
-                       InRange(c23.Filter_level, 0, 20);
-  const bool sw = InRange(r.Switch.AlInt, 1, 9);
-  return prefs && info && class1 && class23 && sw;
+  return prefs && info && Class1ParamsUsable(r.Class1) && Class23ParamsUsable(r.Class23) &&
+         SwitchParamsUsable(r.Switch);
 }
 
 std::optional<TSetFileRecords> ReadSetFile(const std::string& fileName) {
@@ -95,6 +89,26 @@ bool WriteReplacing(const std::string& fileName, const TSetFileImage& image) {
 }
 
 } // namespace
+
+// The combos: interval 1..9, moving average 1..20, low-pass level 0..20.
+bool Class1ParamsUsable(const TClass1Params& c1) {
+  return DisplayUnitsUsable(c1.Disp_unit, c1.DispPressUnit, c1.DispVelocityUnit) &&
+         InRange(c1.Speed, 1, 9) && InRange(c1.Moving_Average, 1, 20) &&
+         std::isfinite(c1.Velocity_C);
+}
+
+bool Class23ParamsUsable(const TClass23Params& c23) {
+  return DisplayUnitsUsable(c23.Disp_unit, c23.DispPressUnit, c23.DispVelocityUnit) &&
+         InRange(c23.Filter_level, 0, 20) && std::isfinite(c23.Velocity_C);
+}
+
+bool SwitchParamsUsable(const TSwitchParams& s) {
+  for (double v : {s.Hose_length, s.Atm_Press, s.Humidity, s.Gain_Sens, s.Al1Hys, s.Al2Hys,
+                   s.Al1Thre, s.Al2Thre})
+    if (!std::isfinite(v))
+      return false;
+  return InRange(s.AlInt, 1, 9);
+}
 
 void SetDefaultPrefs(ISettingsOwner& owner) {
   TPreferences& p = owner.Prefs();

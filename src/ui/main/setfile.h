@@ -24,6 +24,12 @@ void SetDefaultPrefs(ISettingsOwner& owner);
 bool LoadSetFile(ISettingsOwner& owner, TSettings& sett,
                  const std::string& fileName = SettingsFileName());
 
+// Whether a parameter record holds only values the windows can show and this file can keep:
+// units of their kinds, list selections within their lists, finite numbers.
+bool Class1ParamsUsable(const TClass1Params& rec);
+bool Class23ParamsUsable(const TClass23Params& rec);
+bool SwitchParamsUsable(const TSwitchParams& rec);
+
 // Writes the owner's preferences and the records of sett. The image goes to fileName + ".tmp"
 // first and is renamed into place, so the file is either the previous one or the new one. A
 // failure gives the write error message once and keeps the previous file. True when written.

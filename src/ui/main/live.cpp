@@ -1,0 +1,213 @@
+// The live reading of the connected instrument in the identity panel, and the zero
+// calibration.
+#include "ui/main/mainform.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <chrono>
+#include <thread>
+
+#include "link/instlink.h"
+#include "link/linkformat.h"
+#include "tools/fatal.h"
+#include "tools/operatorport.h"
+
+namespace dtool {
+
+namespace {
+
+// Unit kinds of a reading.
+constexpr std::uint8_t PressureKind = unit::Pa;
+constexpr std::uint8_t VelocityKind = unit::m_s;
+
+// The "Z" models stay busy with their zero for a while; the calibration gives up after this.
+constexpr std::uint32_t ZeroBusyLimitMs = 6000;
+// Pause between two polls of a busy "Z" model.
+constexpr int ZeroPollPauseMs = 100;
+
+bool IsZModel(int type) {
+  return type >= 5 && type <= 8;
+}
+
+} // namespace
+
+TMainForm::TZeroCalClock TMainForm::ZeroCalClock{
+    TickCount, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }};
+
+void TMainForm::RestartCheckInstTim() {
+  if (CheckInstTim->isActive())
+    CheckInstTim->start();
+}
+
+void TMainForm::ShowLiveReading() {
+  if (!Ready() || !link_)
+    return;
+  RestartCheckInstTim();
+  if (IsAnalogFamily(sett->InstType()))
+    ShowLiveAn();
+  else
+    ShowLiveSwitch();
+}
+
+void TMainForm::ShowLiveAn() {
+  const TAnalogLinkApi& an = link_->Analog();
+  const std::int32_t port = link_->Port();
+  const std::int32_t kind = an.GetRecEventKind(port);
+  if (kind != reckind::None)
+    RecKind = kind;
+  float value = 0;
+  std::int32_t code = 0;
+  std::uint8_t unitKind = PressureKind;
+  if (RecKind == reckind::Velocity) {
+    code = an.GetVelocityInst(port, &value);
+    unitKind = VelocityKind;
+    PressEdLb->setText(QStringLiteral("Velocity: "));
+  } else {
+    code = an.GetPressInst(port, &value);
+    PressEdLb->setText(QStringLiteral("Pressure: "));
+  }
+  switch (code) {
+  case anreading::Valid:
+    PressEd->setText(sett->ConfigRead() ? GenPressStr(unitKind, value)
+                                        : QStringLiteral("No Config"));
+    break;
+  case anreading::NoSignal:
+  case anreading::NoData:
+    PressEd->setText(QStringLiteral("No Signal"));
+    sett->SetConfigRead(false);
+    break;
+  case anreading::Overflow:
+    PressEd->setText(QStringLiteral("Overflow"));
+    break;
+  case anreading::Underflow:
+    PressEd->setText(QStringLiteral("Underflow"));
+    break;
+  default:
+    PressEd->clear();
+    break;
+  }
+  RestartCheckInstTim();
+  RefreshButtons();
+}
+
+void TMainForm::ShowLiveSwitch() {
+  const TSwitchLinkApi& sw = link_->Switch();
+  const std::int32_t port = link_->Port();
+  RecKind = reckind::Pressure;
+  const bool trial = (HoseCalcForm != nullptr && HoseCalcForm->isVisible()) ||
+                     (GainForm != nullptr && GainForm->isVisible());
+  float value = 0;
+  const std::int32_t code =
+      trial ? sw.GetPressPar(port, &value, static_cast<float>(WizSwitchRec.Hose_length),
+                             static_cast<float>(WizSwitchRec.Atm_Press),
+                             static_cast<float>(WizSwitchRec.Humidity),
+                             static_cast<float>(WizSwitchRec.Gain_Sens))
+            : sw.GetPressInst(port, &value);
+  PressEdLb->setText(QStringLiteral("Pressure: "));
+  if (code == swreading::Valid) {
+    PressEd->setText(GenPressStr(PressureKind, value));
+  } else {
+    if (code != swreading::NoData && code != swreading::Overflow)
+      sett->SetConfigRead(false);
+    if (code == swreading::Overflow) {
+      PressEd->setText(QStringLiteral("Overflow"));
+    } else if (code == swreading::NoConfig) {
+      PressEd->setText(QStringLiteral("No Config"));
+    } else if (code == swreading::NoData && TimReadNoDataSuppr->isActive()) {
+      PressEd->clear();
+    } else {
+      PressEd->setText(QStringLiteral("No Signal"));
+      sett->SetConfigRead(false);
+    }
+  }
+  RestartCheckInstTim();
+  RefreshButtons();
+}
+
+QString TMainForm::GenPressStr(std::uint8_t unitKind, double value) const {
+  TUnit shown = 0;
+  if (unitKind == PressureKind)
+    shown = prefs_.PressUnit;
+  else if (unitKind == VelocityKind)
+    shown = prefs_.VelocityUnit;
+  else
+    FatalStop("TMainForm.GenPressStr: Forbidden einheit!");
+  const int type = sett->InstType();
+  const int decimals = UnitDecimals(shown, type >= 1 && type <= 8 ? 3 : 1);
+  return FormatFixed(ConvertUnit(shown, unitKind, value), decimals) + QLatin1Char(' ') +
+         QString::fromStdString(UnitText(shown));
+}
+
+void TMainForm::ActZeroCalibrationExecute() {
+  if (!Ready() || !link_ || !RequireReadData())
+    return;
+  std::string question;
+  switch (sett->GetInstClass()) {
+  case ClassSwitch:
+  case ClassTransmitter:
+  case ClassStatic:
+    question = "Would you carry out the zero calibration? \r\rTo balance the sensor, short "
+               "circuit both sensor-nozzles and click [Yes]";
+    break;
+  case ClassStaticZ:
+    question = "Would you carry out the zero calibration? ";
+    break;
+  default:
+    FatalStop("TMainForm.ActZeroCalibrationExecute: sett.GetInstClass unknown! ");
+  }
+  const bool yes = QuestionBox(question, false);
+  // The instrument is checked whatever the answer.
+  if (!CheckInstrument(true) || !yes)
+    return;
+
+  if (IsAnalogFamily(sett->InstType())) {
+    bool ok = false;
+    RestartCheckInstTim();
+    if (link_->InstrumentReady())
+      ok = CheckProtCode(WrongProtCodeText);
+    if (ok) {
+      TransRec start = MakeTransRec(0xB2FF);
+      ok = link_->ExecCmd(start, true);
+    }
+    if (ok)
+      ok = link_->SendB10C(true);
+    RestartCheckInstTim();
+    if (ok && IsZModel(sett->InstType())) {
+      // The "Z" models answer the seconds they are still busy, then 0.
+      Tstoppuhr watch(ZeroCalClock.Ticks);
+      watch.Start();
+      TransRec state{};
+      do {
+        if (state.BBAA != 0)
+          ZeroCalClock.Pause(ZeroPollPauseMs);
+        state = MakeTransRec(0xA2FF);
+        ok = link_->ExecCmd(state, true);
+        RestartCheckInstTim();
+        if (watch.Elapsed() > ZeroBusyLimitMs)
+          ok = false;
+      } while (state.BBAA != 0 && ok);
+    }
+    if (ok)
+      InfoBox("Zero calibration was successful! ");
+    else
+      ErrorBox("Zero calibration has failed! ");
+    return;
+  }
+
+  std::int32_t status = 0;
+  int tries = 0;
+  while (SwitchProtPrompt(status, tries)) {
+    if (LinkOk(status)) {
+      TWaitCursor wait;
+      status = link_->Switch().ZeroAdj(link_->Port(), ProtCode);
+    }
+  }
+  if (LinkOk(status))
+    InfoBox("Zero calibration was successful! ");
+  else if (status != swstatus::Protected)
+    ErrorBox(SwitchLinkError(status));
+}
+
+} // namespace dtool

@@ -1,0 +1,82 @@
+#pragma once
+// A main window on an instrument bench of the test's own: the bench file is written and loaded
+// before the window opens its link, with the bench's manual clock and a trace of every library
+// call; the link callbacks wait in a queue until the test runs them.
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/dispatcher.h"
+#include "mainform_fixture.h"
+
+namespace dtool::test {
+
+// One library call as the bench traced it.
+struct TBenchCall {
+  std::string Library; // "DDatDll" or "DSwitch"
+  std::string Function;
+  std::string Request;
+  std::string Answer;
+  std::int32_t Status = 0;
+};
+
+// The bench's control functions, from DBench beside the test program.
+class TBenchControl {
+public:
+  static TBenchControl& Get();
+  // Sets the bench up from the file (empty: the built-in bench) and the state folder; the
+  // number of problems with the file.
+  std::int32_t Load(const std::string& file, const std::string& stateFolder);
+  std::string Messages();
+  void SetManualClock(bool manual);
+  void Advance(std::int32_t ms);
+  void SetPressure(std::int32_t port, double pa);
+  void RaiseError(std::int32_t port, std::int32_t errNr);
+  void SetTrace(const std::string& path);
+  std::int32_t ExchangeCount();
+
+private:
+  TBenchControl();
+  struct TImpl;
+  TImpl* impl_;
+};
+
+// A bench file section for a COM port.
+std::string Com(int port, const std::string& body);
+
+class BenchFormTest : public MainFormTest {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Sets the bench up afresh with the sections given, from the factory state, with the manual
+  // clock; a problem with the file fails the test.
+  void StartBench(const std::string& sections);
+  // Sets the same bench up again with the instruments' stored state, as a new run of the
+  // program finds it.
+  void ReloadBench();
+  // The calls since the bench was set up or since the last ClearTrace.
+  std::vector<TBenchCall> Trace() const;
+  void ClearTrace();
+  // The analog commands sent, as OOCC texts ("A107"), in order.
+  std::vector<std::string> AnalogCommands() const;
+  // The calls of one function of a library.
+  std::vector<TBenchCall> CallsOf(const std::string& function) const;
+  // Sends one analog command directly, past the window; returns the answer.
+  TransRec Ask(std::uint16_t oocc, std::uint16_t bbaa = 0);
+  // Runs the link callbacks that have arrived.
+  void RunCallbacks() { dispatcher.RunPending(); }
+  std::string LogFile() const;
+  std::string ReadTextFile(const std::string& path) const;
+
+  TQueueDispatcher dispatcher;
+
+private:
+  std::string benchFile_;
+  std::string tracePath_;
+  std::size_t traceSkip_ = 0;
+};
+
+} // namespace dtool::test

@@ -1,0 +1,425 @@
+// The live reading, the zero calibration and the commands of the menus, the toolbar and the
+// edit buttons, against the bench through the real link libraries.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+
+#include "benchform.h"
+#include "dialogscript.h"
+#include "link/instlink.h"
+#include "ui/controls/editreal.h"
+
+namespace dtool::test {
+namespace {
+
+using Msg = ScriptedPort::Message;
+using Msgs = std::vector<Msg>;
+
+const std::string Success = "Transfer was successful!";
+const std::string ReadFirst = "Before you change the parameters you have to read the actual "
+                              "configuration of the sensor.\rWould you carry out the \"Read "
+                              "data\" now?";
+const std::string ZeroQuestion = "Would you carry out the zero calibration? \r\rTo balance the "
+                                 "sensor, short circuit both sensor-nozzles and click [Yes]";
+const std::string ZeroOk = "Zero calibration was successful! ";
+const std::string ZeroFailed = "Zero calibration has failed! ";
+
+std::string Instrument(int type, const std::string& extra = "") {
+  return Com(1, "Instrument = " + std::to_string(type) + "\nSerial = 7654321\n" + extra);
+}
+
+int CountOf(const std::vector<std::string>& list, const std::string& item) {
+  return static_cast<int>(std::count(list.begin(), list.end(), item));
+}
+
+// The zero calibration's clock runs on the bench's time: each pause moves both.
+class TBenchZeroClock {
+public:
+  TBenchZeroClock() : saved_(TMainForm::ZeroCalClock) {
+    TMainForm::ZeroCalClock = {[this] { return now_; },
+                               [this](int ms) {
+                                 now_ += static_cast<std::uint32_t>(ms);
+                                 TBenchControl::Get().Advance(ms);
+                               }};
+  }
+  ~TBenchZeroClock() { TMainForm::ZeroCalClock = saved_; }
+  std::uint32_t Now() const { return now_; }
+
+private:
+  TMainForm::TZeroCalClock saved_;
+  std::uint32_t now_ = 1000;
+};
+
+class LiveTest : public BenchFormTest {
+protected:
+  TMainForm& Connect(int type, const std::string& extra = "", bool read = true) {
+    StartBench(Instrument(type, extra));
+    TMainForm& f = Open(RecordsFor(type));
+    if (read) {
+      f.ReadBtn->click();
+      EXPECT_TRUE(f.sett->ConfigRead());
+    }
+    port.Clear();
+    ClearTrace();
+    return f;
+  }
+  std::pair<std::string, std::string> Reading(TMainForm& f) {
+    f.ShowLiveReading();
+    return {f.PressEdLb->text().toStdString(), f.PressEd->text().toStdString()};
+  }
+};
+
+// --- Live reading -------------------------------------------------------------------------
+
+TEST_F(LiveTest, AnalogReadingsShowByCode) {
+  struct TCase {
+    const char* name;
+    int type;
+    const char* bench;
+    bool read;
+    int advance; // ms of bench time before the reading, so that records have come
+    const char* text;
+    bool configReadAfter;
+  };
+  const TCase cases[] = {
+      {"transmitter: two decimals of Pa", 10, "Pressure = 12.34", true, 2000, "12.34 Pa", true},
+      {"static model: one decimal of Pa", 1, "Pressure = 12.34", true, 2000, "12.3 Pa", true},
+      {"not read", 10, "Pressure = 12.34", false, 2000, "No Config", false},
+      {"no record yet", 10, "", true, 0, "No Signal", false},
+      {"no signal", 10, "FaultNoSignal = yes", true, 2000, "No Signal", false},
+      {"overflow", 11, "FaultOverflow = yes", true, 2000, "Overflow", true},
+      {"underflow", 2, "FaultUnderflow = yes", true, 2000, "Underflow", true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMainForm& f = Connect(c.type, c.bench, c.read);
+    TBenchControl::Get().Advance(c.advance);
+    EXPECT_EQ(Reading(f), std::make_pair(std::string("Pressure: "), std::string(c.text)));
+    EXPECT_EQ(f.sett->ConfigRead(), c.configReadAfter);
+    EXPECT_EQ(f.RecKind, c.advance > 0 ? 1 : 0);
+    EXPECT_EQ(port.messages, Msgs{});
+  }
+}
+
+TEST_F(LiveTest, AVelocityRecordKeepsTheReadingAVelocity) {
+  TMainForm& f = Connect(10, "Pressure = 12.34");
+  Ask(0xB112, 0x0201); // the instrument sends velocity records from now on
+  TBenchControl::Get().Advance(2000);
+  const auto first = Reading(f);
+  EXPECT_EQ(f.RecKind, 2);
+  EXPECT_EQ(first.first, "Velocity: ");
+  EXPECT_EQ(first.second, "4.489 m/s"); // (12.34 / 0.6125) ^ (1 / 2)
+  // No new record: the kind stays.
+  const auto second = Reading(f);
+  EXPECT_EQ(second, first);
+  EXPECT_EQ(CallsOf("GetVelocityInst").size(), 2u);
+  EXPECT_TRUE(CallsOf("GetPressInst").empty());
+}
+
+TEST_F(LiveTest, SwitchReadingsAfterARead) {
+  TMainForm& f = Connect(9, "Pressure = 12.34");
+  // Right after the read the switch has no data yet: nothing is shown, the read stands.
+  EXPECT_TRUE(f.TimReadNoDataSuppr->isActive());
+  EXPECT_EQ(f.TimReadNoDataSuppr->interval(), 5000);
+  EXPECT_EQ(Reading(f), std::make_pair(std::string("Pressure: "), std::string()));
+  EXPECT_TRUE(f.sett->ConfigRead());
+  // Once the quiet time is over, missing data is a lost signal.
+  f.TimReadNoDataSupprTimer();
+  EXPECT_FALSE(f.TimReadNoDataSuppr->isActive());
+  EXPECT_EQ(Reading(f).second, "No Signal");
+  EXPECT_FALSE(f.sett->ConfigRead());
+  // A pressure shows whether or not the configuration was read.
+  TBenchControl::Get().Advance(4000);
+  EXPECT_EQ(Reading(f).second, "12.34 Pa");
+  EXPECT_EQ(f.RecKind, 1);
+}
+
+TEST_F(LiveTest, SwitchReadingCodes) {
+  struct TCase {
+    const char* bench;
+    const char* text;
+    bool configReadAfter;
+  };
+  const TCase cases[] = {
+      {"FaultNoConfig = yes", "No Config", false},
+      {"FaultNoSignal = yes", "No Signal", false},
+      {"FaultOverflow = yes", "Overflow", true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.bench);
+    TMainForm& f = Connect(9, c.bench);
+    TBenchControl::Get().Advance(4000);
+    EXPECT_EQ(Reading(f).second, c.text);
+    EXPECT_EQ(f.sett->ConfigRead(), c.configReadAfter);
+  }
+}
+
+TEST_F(LiveTest, TheSwitchReadingFollowsTheWizardsTrialValues) {
+  TMainForm& f = Connect(9, "Pressure = 12.34");
+  TBenchControl::Get().Advance(4000);
+  QWidget wizard;
+  f.HoseCalcForm = &wizard;
+  WizSwitchRec = f.sett->Switch;
+  WizSwitchRec.Hose_length = 2.5;
+  f.ShowLiveReading(); // hidden: the instrument's own reading
+  wizard.show();
+  f.ShowLiveReading();
+  f.HoseCalcForm = nullptr;
+  EXPECT_EQ(CallsOf("GetPressInst").size(), 1u);
+  const std::vector<TBenchCall> trial = CallsOf("GetPressPar");
+  ASSERT_EQ(trial.size(), 1u);
+  EXPECT_EQ(trial[0].Request, "hose=2.5 atm=966 humidity=50 gain=1");
+}
+
+TEST_F(LiveTest, ALostSignalForgetsTheCodeOnlyWhileTheWindowIsActive) {
+  for (bool active : {false, true}) {
+    SCOPED_TRACE(active);
+    TMainForm& f = Connect(10, "FaultNoSignal = yes");
+    if (active) {
+      f.show();
+      f.activateWindow();
+      ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    }
+    f.ProtCode = 4711;
+    TBenchControl::Get().Advance(2000);
+    EXPECT_EQ(Reading(f).second, "No Signal");
+    EXPECT_FALSE(f.sett->ConfigRead());
+    EXPECT_EQ(f.ProtCode, active ? 0 : 4711);
+  }
+}
+
+TEST_F(LiveTest, ThePollTimerRefreshesTheReadingAndKeepsItsState) {
+  TMainForm& f = Connect(10);
+  EXPECT_TRUE(f.CheckInstTim->isActive());
+  f.CheckInstTim->stop();
+  f.ShowLiveReading();
+  EXPECT_FALSE(f.CheckInstTim->isActive()) << "a stopped timer stays stopped";
+  f.CheckInstTim->start();
+  f.CheckInstTimTimer();
+  EXPECT_EQ(CallsOf("GetPressInst").size(), 2u);
+  EXPECT_TRUE(f.CheckInstTim->isActive());
+}
+
+// --- Zero calibration ---------------------------------------------------------------------
+
+TEST_F(LiveTest, ZeroCalibrationOfATransmitterReadsFirstAndStoresTheZero) {
+  TMainForm& f = Connect(10, "", false);
+  port.Answer({true, true});
+  f.ActZeroCalibration->trigger();
+  EXPECT_EQ(port.messages,
+            (Msgs{{"ErrorYesNo", ReadFirst}, {"Question", ZeroQuestion}, {"Info", ZeroOk}}));
+  const std::vector<std::string> cmds = AnalogCommands();
+  ASSERT_GE(cmds.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(cmds.end() - 3, cmds.end()),
+            (std::vector<std::string>{"B10B", "B2FF", "B10C"}));
+}
+
+TEST_F(LiveTest, ZeroCalibrationDeclinedSendsNothingButChecksTheInstrument) {
+  TMainForm& f = Connect(10);
+  port.Answer({false});
+  f.ActZeroCalibration->trigger();
+  EXPECT_EQ(port.messages, (Msgs{{"Question", ZeroQuestion}}));
+  EXPECT_EQ(CallsOf("GetInstType").size(), 1u);
+  EXPECT_EQ(CountOf(AnalogCommands(), "B2FF"), 0);
+}
+
+TEST_F(LiveTest, ZeroCalibrationOfAZModelWaitsUntilItIsDoneOrSixSeconds) {
+  struct TCase {
+    int busyMs;
+    std::string message;
+  };
+  for (const TCase& c : {TCase{3000, ZeroOk}, TCase{10000, ZeroFailed}}) {
+    SCOPED_TRACE(c.busyMs);
+    TMainForm& f = Connect(5, "ZeroBusyMs = " + std::to_string(c.busyMs));
+    TBenchZeroClock clock;
+    port.Answer({true});
+    f.ActZeroCalibration->trigger();
+    EXPECT_EQ(port.messages, (Msgs{{"Question", "Would you carry out the zero calibration? "},
+                                   {c.busyMs < 6000 ? "Info" : "Error", c.message}}));
+    const int polls = CountOf(AnalogCommands(), "A2FF");
+    if (c.busyMs < 6000) {
+      EXPECT_EQ(polls, 31); // busy for 3000 ms, polled every 100 ms
+      EXPECT_EQ(Ask(0xA2FF).BBAA, 0);
+    } else {
+      EXPECT_EQ(polls, 62); // polled at 0, 100, ... 6100 ms: more than 6000 ms is too long
+      EXPECT_GT(clock.Now() - 1000, 6000u);
+      EXPECT_NE(Ask(0xA2FF).BBAA, 0) << "still busy";
+    }
+  }
+}
+
+TEST_F(LiveTest, ZeroCalibrationOfTheSwitch) {
+  struct TCase {
+    const char* name;
+    const char* bench;
+    const char* entered; // nullptr: no prompt
+    Msgs messages;
+    int zeroAdjs;
+  };
+  const TCase cases[] = {
+      {"unprotected", "", nullptr, {{"Question", ZeroQuestion}, {"Info", ZeroOk}}, 1},
+      {"protected, code entered",
+       "ProtectionCode = 77",
+       "77",
+       {{"Question", ZeroQuestion}, {"Info", ZeroOk}},
+       2},
+      {"protected, wrong code",
+       "ProtectionCode = 77",
+       "78",
+       {{"Question", ZeroQuestion}, {"Warning", WrongProtCodeText}},
+       2},
+      {"link error",
+       "FaultLinkError = ZeroAdj:3",
+       nullptr,
+       {{"Question", ZeroQuestion},
+        {"Error", "Communication with instrument not possible!\r\rDSwitchDLL Error Nr. 3"}},
+       1},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMainForm& f = Connect(9, c.bench);
+    port.Answer({true});
+    TDialogScript script;
+    if (c.entered)
+      script.On("EnterPrCodeForm", Fill({{"PrCodeEd", c.entered}}, "OkBtn"));
+    f.ActZeroCalibration->trigger();
+    EXPECT_EQ(port.messages, c.messages);
+    EXPECT_EQ(CallsOf("ZeroAdj").size(), std::size_t(c.zeroAdjs));
+  }
+}
+
+// --- The change-code dialog ---------------------------------------------------------------
+
+TEST_F(LiveTest, TheCodeIsSetChangedAndRemovedForBothFamilies) {
+  for (int type : {10, 9}) {
+    SCOPED_TRACE(type);
+    TMainForm& f = Connect(type);
+    auto isProtected = [&] {
+      if (type == 9) {
+        std::int32_t flag = 0;
+        EXPECT_EQ(f.Link()->Switch().IsProtected(1, &flag), 0);
+        return flag != 0;
+      }
+      return Ask(0xB10B, 0).CC != 0;
+    };
+    struct TStep {
+      const char* old; // nullptr: the old code field is hidden
+      const char* neu; // nullptr: "Disable code"
+      bool protectedAfter;
+    };
+    for (const TStep& s : {TStep{nullptr, "4711", true}, TStep{"4711", "1234", true},
+                           TStep{"1234", nullptr, false}}) {
+      SCOPED_TRACE(s.neu ? s.neu : "disable");
+      port.Clear();
+      TDialogScript script;
+      script.On("SetProtectForm", [s](QDialog& d) {
+        auto* oldEd = Child<TEditReal>(d, "OldCdEd");
+        EXPECT_EQ(oldEd->isHidden(), s.old == nullptr);
+        if (s.old)
+          Type(oldEd, s.old);
+        if (s.neu)
+          Type(Child<TEditReal>(d, "NewCdEd"), s.neu);
+        Click(d, s.neu ? "OkBtn" : "DisableBtn");
+      });
+      if (s.neu)
+        script.On("EnterPrCodeForm", Fill({{"PrCodeEd", s.neu}}, "OkBtn"));
+      f.ActChangeProtCode->trigger();
+      EXPECT_EQ(port.messages, (Msgs{{"Info", Success}}));
+      EXPECT_EQ(isProtected(), s.protectedAfter);
+    }
+  }
+}
+
+// --- Commands -----------------------------------------------------------------------------
+
+TEST_F(LiveTest, PrintIsOnlyPossibleRightAfterATransfer) {
+  const Msgs refused{{"Warning", "A printout is only possible immediately after a \"Read data\" "
+                                 "or \"Write data\" operation!"}};
+  TMainForm& f = Connect(10, "", false);
+  f.Print->trigger();
+  EXPECT_EQ(port.messages, refused);
+  f.ReadBtn->click();
+  port.Clear();
+  f.Print->trigger();
+  EXPECT_EQ(port.messages, Msgs{});
+  f.IntCb->setCurrentIndex(2);
+  emit f.IntCb->activated(2);
+  f.Print->trigger();
+  EXPECT_EQ(port.messages, refused);
+}
+
+TEST_F(LiveTest, TypeAndFilterCommandsRefuseWhereTheyDoNotApply) {
+  const Msg typeRefused{"Info", "The instrument type can only be set, if no other instrument's "
+                                "data has been read in (No Signal, No Config)! "};
+  const Msg filterRefused{"Info", "This function is only relevant to DravonSwitch!"};
+  TMainForm& f = Connect(10, "", false);
+  f.ActTypeOfInstrument->trigger();
+  f.ActSetFilter->trigger();
+  EXPECT_EQ(port.messages, (Msgs{filterRefused}));
+  f.ReadBtn->click();
+  port.Clear();
+  f.ActTypeOfInstrument->trigger();
+  EXPECT_EQ(port.messages, (Msgs{typeRefused}));
+
+  TMainForm& g = Connect(9);
+  g.ActSetFilter->trigger();
+  EXPECT_EQ(port.messages, Msgs{});
+}
+
+TEST_F(LiveTest, WizardButtonsCheckTheirPreconditions) {
+  const Msg none{"Warning", "No known instrument connected!"};
+  const Msg otherClass{"Warning", "The DravonTool has been set to DravonDat. You cannot perform "
+                                  "this operation to Dravon-STV."};
+  struct TCase {
+    const char* name;
+    const char* bench; // the instrument on COM1
+    const char* edit;
+    Msgs messages;
+  };
+  const TCase cases[] = {
+      {"hose, nothing connected", "none", "HoseLenEd", {none}},
+      {"gain, another class", "2", "GainSensEd", {otherClass}},
+      {"velocity C, same class", "11", "VelocityCEd", {}},
+      {"contrast, nothing connected", "none", "ContrastEd", {none}},
+      {"absolute pressure needs no instrument", "none", "AtmPressEd", {}},
+      {"analog calibration needs no instrument", "none", "AnOffsetEd", {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartBench(Com(1, std::string("Instrument = ") + c.bench));
+    TMainForm& f = Open(RecordsFor(10));
+    auto* ed = f.findChild<TEditReal*>(QString::fromLatin1(c.edit));
+    ASSERT_NE(ed, nullptr);
+    ed->DotsButton()->click();
+    EXPECT_EQ(port.messages, c.messages);
+    port.Clear();
+  }
+}
+
+TEST_F(LiveTest, WizardButtonsCommitTheTextTheOperatorSees) {
+  TMainForm& f = Connect(10, "", false);
+  // The analog calibration needs a number in the gain edit.
+  f.AnGainEd->InputEdit()->selectAll();
+  f.AnGainEd->InputEdit()->insert(QStringLiteral("x"));
+  port.Clear();
+  f.AnOffsetEd->DotsButton()->click();
+  EXPECT_EQ(port.messages, (Msgs{{"Error", InvalidValueText}}));
+  // The pressure edit's text is committed as the edit shows it.
+  port.Clear();
+  f.AtmPressEd->InputEdit()->selectAll();
+  f.AtmPressEd->InputEdit()->insert(QStringLiteral("990.4"));
+  f.AtmPressEd->DotsButton()->click();
+  EXPECT_EQ(port.messages, Msgs{});
+  EXPECT_EQ(f.AtmPressEd->Text(), QStringLiteral("990"));
+  EXPECT_EQ(f.sett->Class1.Atm_Press, 990.0);
+}
+
+} // namespace
+} // namespace dtool::test
