@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <fstream>
 
+#include "benchform.h"
 #include "mainform_fixture.h"
 #include "ui/controls/radiogroup.h"
 
@@ -39,6 +41,56 @@ constexpr TShot Shots[] = {
     {"dravonswitch-environment", 9, 0, "EnvirPg", false},
 };
 
+// Pictures right after Read data, with the live reading, one instrument per family.
+struct TReadShot {
+  const char* name;
+  const char* bench;
+  const char* page;
+};
+
+constexpr TReadShot ReadShots[] = {
+    {"dravondat", "Instrument = DravonDat\nSerial = 1001010\nRangeMax = 250\nPressure = 42.5",
+     "MeasPg"},
+    {"dravon-stv", "Instrument = Dravon-STV\nSerial = 2002002\nRangeMax = 100\nPressure = -12.5",
+     "AlarmPgStatic"},
+    {"dravonswitch", "Instrument = DravonSwitch\nSerial = 4004009\nRangeMax = 500\nPressure = 120",
+     "AlarmPg"},
+};
+
+int TakeReadShots(const QString& folder, const QTemporaryDir& dir) {
+  int failures = 0;
+  TBenchControl& bench = TBenchControl::Get();
+  const std::string benchFile =
+      QDir(dir.path()).filePath(QStringLiteral("DBench.ini")).toStdString();
+  for (const TReadShot& shot : ReadShots) {
+    std::ofstream(benchFile) << "[Bench]\nDescription = pictures\n[COM1]\n" << shot.bench << "\n";
+    if (bench.Load(benchFile, dir.path().toStdString()) != 0)
+      ++failures;
+    bench.SetManualClock(true);
+    const std::string file = QDir(dir.path()).filePath(QStringLiteral("DToolPc.SET")).toStdString();
+    const TSetFileImage image = BuildSetFileImage(RecordsFor(0));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+    TMainForm form(file);
+    form.show();
+    if (!form.ReadData())
+      ++failures;
+    bench.Advance(5000);
+    form.TimReadNoDataSuppr->stop();
+    form.ShowLiveReading();
+    form.PageControl->setCurrentWidget(form.findChild<QWidget*>(QString::fromLatin1(shot.page)));
+    if (!QTest::qWaitForWindowExposed(&form))
+      ++failures;
+    QTest::qWait(50);
+    const QString path =
+        QDir(folder).filePath(QStringLiteral("mainwindow-read-%1.png").arg(shot.name));
+    if (!form.grab().save(path))
+      ++failures;
+    std::printf("%s\n", qPrintable(path));
+  }
+  return failures;
+}
+
 } // namespace
 
 int TakeShots(const QString& folder) {
@@ -69,6 +121,7 @@ int TakeShots(const QString& folder) {
       ++failures;
     std::printf("%s\n", qPrintable(path));
   }
+  failures += TakeReadShots(folder, dir);
   for (const auto& m : port.messages)
     std::printf("message: %s\n", m.text.c_str());
   return failures == 0 && port.messages.empty() ? 0 : 1;
