@@ -461,6 +461,48 @@ TEST_F(ReadWriteTest, ASwitchWithARecordOfANewerToolLoadsTheDefaults) {
   EXPECT_EQ(f.InstTypeEd->text(), QStringLiteral("DravonSwitch"));
 }
 
+// --- The wizards' walks --------------------------------------------------------------------
+
+TEST_F(ReadWriteTest, WizardsBackUpTryOutAndRestoreTheInstrumentsValues) {
+  TMainForm& f = ReadOn(10);
+  Pick(f.IntCb, 2); // interval 3 in the window, 5 in the instrument
+  EXPECT_TRUE(WizardBackup());
+  EXPECT_EQ(port.messages, Msgs{});
+  EXPECT_EQ(f.sett->OrigClass1.Speed, 5) << "the instrument's value in the copy";
+  EXPECT_EQ(f.SavedSerialNo, "1234567");
+  std::vector<std::string> cmds = AnalogCommands();
+  EXPECT_EQ(CountOf(cmds, "B10C"), 0) << "trial values are not stored";
+  EXPECT_EQ(cmds.back(), "B10D");
+  // Each read of the copy comes before the write of the working value.
+  const auto read = std::find(cmds.begin(), cmds.end(), "A204");
+  EXPECT_EQ(read + 1, std::find(cmds.begin(), cmds.end(), "B204"));
+  EXPECT_EQ(Ask(0xA204).BBAA, 3) << "the working value in the instrument";
+
+  ClearTrace();
+  EXPECT_TRUE(WizardRestore());
+  EXPECT_EQ(port.messages, Msgs{});
+  EXPECT_EQ(Ask(0xA204).BBAA, 5);
+  cmds = AnalogCommands();
+  EXPECT_EQ(CountOf(cmds, "B10C"), 1);
+  EXPECT_EQ(f.sett->Class1.Speed, 3) << "the window keeps its working value";
+}
+
+TEST_F(ReadWriteTest, ARestoreToAnotherInstrumentIsRefused) {
+  TMainForm& f = ReadOn(10);
+  ASSERT_TRUE(WizardBackup());
+  // Another transmitter is connected in the meantime.
+  StartBench(Com(1, "Instrument = DravonDat\nSerial = 7777777\nRangeMax = 200"));
+  f.ReopenLink();
+  ClearTrace();
+  EXPECT_FALSE(WizardRestore());
+  EXPECT_EQ(port.messages,
+            (Msgs{{"Error", "Wrong Serial Number! "},
+                  {"Warning", "It was impossible to save back the original data to the "
+                              "instrument!\rDisconnect the instrument only if you see the main "
+                              "form on the screen! "}}));
+  EXPECT_EQ(Writes(), std::vector<std::string>{});
+}
+
 // --- Command-line options -----------------------------------------------------------------
 
 TEST_F(ReadWriteTest, PrAndIdWriteASecondLog) {
