@@ -165,6 +165,42 @@ TEST_P(ProgramTest, EndedBySigtermKeepsTheSettingsFileByteForByte) {
       << "the settings file was not written at the end";
 }
 
+// The running program follows the instrument's records with the live reading: the record
+// callback reaches the window through its dispatcher, which asks the library for the pressure.
+TEST_P(ProgramTest, FollowsTheLiveReadingOfTheConnectedInstrument) {
+  const int type = GetParam();
+  const TSetFileImage image = BuildSetFileImage(Records(type, type == 9 ? 4 : 1));
+  {
+    QFile file(Path("DToolPc.SET"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+  }
+  QProcess program;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("DTOOL_BENCH"), Path("test-bench.ini"));
+  env.insert(QStringLiteral("DTOOL_BENCH_STATE"), dir.path());
+  env.insert(QStringLiteral("DTOOL_BENCH_TRACE"), Path("trace.txt"));
+  program.setProcessEnvironment(env);
+  program.setWorkingDirectory(dir.path());
+  program.start(Path("DToolPc"), {});
+  ASSERT_TRUE(program.waitForStarted(10000));
+  const QByteArray reading =
+      type == 9 ? "DSwitch\tCOM4\tGetPressInst\t\tp=" : "DDatDll\tCOM1\tGetPressInst\t\tp=";
+  bool shown = false;
+  for (int i = 0; i < 200 && !shown && program.state() == QProcess::Running; ++i) {
+    QFile trace(Path("trace.txt"));
+    shown = trace.open(QIODevice::ReadOnly) && trace.readAll().contains(reading);
+    if (!shown)
+      QThread::msleep(50);
+  }
+  program.terminate();
+  if (!program.waitForFinished(20000))
+    program.kill();
+  EXPECT_TRUE(shown) << "no pressure was asked for";
+  EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Types, ProgramTest, ::testing::Values(10, 9), [](const auto& info) {
   return info.param == 9 ? "Switch" : "Transmitter";
 });
