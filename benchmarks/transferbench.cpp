@@ -14,14 +14,13 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "bench/benchcontrol.h"
 #include "core/insttypes.h"
-#include "core/settings.h"
 #include "link/linkloader.h"
+#include "tests/ui/main/benchtrace.h"
 #include "tools/operatorport.h"
 #include "tools/progtools.h"
 #include "ui/main/mainform.h"
@@ -68,25 +67,6 @@ struct TControl {
   }
 };
 
-// The library calls traced since the trace file was started.
-std::vector<std::vector<std::string>> TraceLines(const std::string& path) {
-  std::vector<std::vector<std::string>> lines;
-  std::ifstream in(path);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#')
-      continue;
-    std::vector<std::string> f;
-    std::istringstream fields(line);
-    std::string field;
-    while (std::getline(fields, field, '\t'))
-      f.push_back(field);
-    if (f.size() >= 7)
-      lines.push_back(f);
-  }
-  return lines;
-}
-
 // Calls that reach the instrument (not only the library's port handling).
 bool IsExchange(const std::string& function) {
   static const std::set<std::string> exchanges = {"TransCmd", "GetInstType",  "IsDSwitchConn",
@@ -113,38 +93,17 @@ TFigures Measure(const std::string& tracePath, TControl& control,
   TFigures fig;
   fig.ms = std::chrono::duration<double, std::milli>(end - start).count();
   std::map<std::string, int> requests;
-  for (const auto& f : TraceLines(tracePath)) {
+  for (const test::TBenchCall& c : test::ReadBenchTrace(tracePath)) {
     ++fig.calls;
-    if (IsExchange(f[3])) {
+    if (IsExchange(c.Function)) {
       ++fig.exchanges;
-      ++requests[f[3] + (f[4].empty() ? "" : " " + f[4])];
+      ++requests[c.Function + (c.Request.empty() ? "" : " " + c.Request)];
     }
   }
   for (const auto& [request, count] : requests)
     if (count > 1)
       fig.repeated.push_back(std::to_string(count) + "x " + request);
   return fig;
-}
-
-TSetFileRecords RecordsFor(int type) {
-  TSettings sett(nullptr);
-  sett.SetDefaults(false, false);
-  sett.InstInfo.InstType = static_cast<std::uint8_t>(type);
-  TSetFileRecords r;
-  r.Prefs.ComPort = 1;
-  r.Prefs.PressUnit = unit::Pa;
-  r.Prefs.VelocityUnit = unit::m_s;
-  r.Prefs.AtmUnit = unit::hPa;
-  r.Prefs.HoseUnit = unit::m;
-  r.Prefs.Temperature = 15.0;
-  r.Prefs.MovAverFilt = 1;
-  r.Prefs.LastInstType = static_cast<std::uint8_t>(type);
-  r.Class1 = sett.Class1;
-  r.Class1.Cap_level = 2;
-  r.Switch = sett.Switch;
-  r.Class23 = sett.Class23;
-  r.InstInfo = sett.InstInfo;
-  return r;
 }
 
 void Print(const char* op, const TFigures& fig) {
@@ -175,7 +134,11 @@ int main(int argc, char* argv[]) {
   const std::string benchFile = folder + "/DBench.ini";
   const std::string setFile = folder + "/DToolPc.SET";
   const std::string tracePath = folder + "/trace.txt";
-  std::printf("Read data and Write data, exchange latency %d ms\n", latency);
+  std::printf(
+      "Read data and Write data, exchange latency %d ms\n"
+      "(an analog instrument is asked for its firmware (A103) by the readiness check and\n"
+      " by the identity read; a write reads the identity before and after the code check)\n",
+      latency);
   int failures = 0;
   for (int type = 1; type <= MaxInstType; ++type) {
     std::filesystem::remove(folder + "/DBenchState.ini");
@@ -185,14 +148,14 @@ int main(int argc, char* argv[]) {
       std::fprintf(stderr, "bench file refused\n");
       return 1;
     }
-    const TSetFileImage image = BuildSetFileImage(RecordsFor(type));
-    std::ofstream(setFile, std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
-    port.Messages.clear();
     bool readOk = false, writeOk = false;
     TFigures read, write;
     {
+      // A first start: the settings at their defaults, the type chosen by hand.
+      std::filesystem::remove(setFile);
       TMainForm form(setFile);
+      form.sett->SetInstType(static_cast<std::uint8_t>(type));
+      port.Messages.clear();
       read = Measure(
           tracePath, control, [&] { return form.ReadData(); }, readOk);
       write = Measure(

@@ -108,6 +108,30 @@ protected:
     return QDir(dir.path()).filePath(QString::fromLatin1(name));
   }
 
+  // Starts the program in the folder, on the test bench, with the trace of every library call.
+  void Start(QProcess& program) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("DTOOL_BENCH"), Path("test-bench.ini"));
+    env.insert(QStringLiteral("DTOOL_BENCH_STATE"), dir.path());
+    env.insert(QStringLiteral("DTOOL_BENCH_TRACE"), Path("trace.txt"));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(dir.path());
+    program.start(Path("DToolPc"), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+  }
+
+  // Waits up to ten seconds, while the program runs, for the text in the trace.
+  bool WaitForTrace(const QProcess& program, const QByteArray& text) {
+    for (int i = 0; i < 200 && program.state() == QProcess::Running; ++i) {
+      QFile trace(Path("trace.txt"));
+      if (trace.open(QIODevice::ReadOnly) && trace.readAll().contains(text))
+        return true;
+      QThread::msleep(50);
+    }
+    return false;
+  }
+
   QTemporaryDir dir;
 };
 
@@ -126,26 +150,13 @@ TEST_P(ProgramTest, EndedBySigtermKeepsTheSettingsFileByteForByte) {
   }
   const QDateTime started = QDateTime::currentDateTimeUtc().addSecs(-2);
   QProcess program;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("DTOOL_BENCH"), Path("test-bench.ini"));
-  env.insert(QStringLiteral("DTOOL_BENCH_STATE"), dir.path());
-  env.insert(QStringLiteral("DTOOL_BENCH_TRACE"), Path("trace.txt"));
-  program.setProcessEnvironment(env);
-  program.setWorkingDirectory(dir.path());
-  program.start(Path("DToolPc"), {});
-  ASSERT_TRUE(program.waitForStarted(10000));
+  Start(program);
+  if (HasFatalFailure())
+    return;
 
   // The program has opened its port once the bench has traced the opening.
-  const QByteArray opening = type == 9 ? "OpenComOnly" : "OpenCom\t";
-  bool opened = false;
-  for (int i = 0; i < 200 && !opened && program.state() == QProcess::Running; ++i) {
-    QFile trace(Path("trace.txt"));
-    opened = trace.open(QIODevice::ReadOnly) && trace.readAll().contains(opening);
-    if (!opened)
-      QThread::msleep(50);
-  }
-  ASSERT_TRUE(opened) << program.readAllStandardError().toStdString();
+  ASSERT_TRUE(WaitForTrace(program, type == 9 ? "OpenComOnly" : "OpenCom\t"))
+      << program.readAllStandardError().toStdString();
   program.terminate();
   const bool finished = program.waitForFinished(20000);
   if (!finished)
@@ -176,24 +187,12 @@ TEST_P(ProgramTest, FollowsTheLiveReadingOfTheConnectedInstrument) {
     file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
   }
   QProcess program;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("DTOOL_BENCH"), Path("test-bench.ini"));
-  env.insert(QStringLiteral("DTOOL_BENCH_STATE"), dir.path());
-  env.insert(QStringLiteral("DTOOL_BENCH_TRACE"), Path("trace.txt"));
-  program.setProcessEnvironment(env);
-  program.setWorkingDirectory(dir.path());
-  program.start(Path("DToolPc"), {});
-  ASSERT_TRUE(program.waitForStarted(10000));
+  Start(program);
+  if (HasFatalFailure())
+    return;
   const QByteArray reading =
       type == 9 ? "DSwitch\tCOM4\tGetPressInst\t\tp=" : "DDatDll\tCOM1\tGetPressInst\t\tp=";
-  bool shown = false;
-  for (int i = 0; i < 200 && !shown && program.state() == QProcess::Running; ++i) {
-    QFile trace(Path("trace.txt"));
-    shown = trace.open(QIODevice::ReadOnly) && trace.readAll().contains(reading);
-    if (!shown)
-      QThread::msleep(50);
-  }
+  const bool shown = WaitForTrace(program, reading);
   program.terminate();
   if (!program.waitForFinished(20000))
     program.kill();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -123,22 +124,8 @@ void BenchFormTest::ReloadBench() {
 }
 
 std::vector<TBenchCall> BenchFormTest::Trace() const {
-  std::vector<TBenchCall> calls;
-  std::ifstream in(tracePath_);
-  std::string line;
-  std::size_t n = 0;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#')
-      continue;
-    std::vector<std::string> f;
-    std::istringstream fields(line);
-    std::string field;
-    while (std::getline(fields, field, '\t'))
-      f.push_back(field);
-    if (f.size() < 7 || n++ < traceSkip_)
-      continue;
-    calls.push_back({f[1], f[3], f[4], f[5], std::stoi(f[6])});
-  }
+  std::vector<TBenchCall> calls = ReadBenchTrace(tracePath_);
+  calls.erase(calls.begin(), calls.begin() + std::ptrdiff_t(std::min(traceSkip_, calls.size())));
   return calls;
 }
 

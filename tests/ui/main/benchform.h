@@ -8,19 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "benchtrace.h"
 #include "link/dispatcher.h"
 #include "mainform_fixture.h"
 
 namespace dtool::test {
-
-// One library call as the bench traced it.
-struct TBenchCall {
-  std::string Library; // "DDatDll" or "DSwitch"
-  std::string Function;
-  std::string Request;
-  std::string Answer;
-  std::int32_t Status = 0;
-};
 
 // The bench's control functions, from DBench beside the test program.
 class TBenchControl {

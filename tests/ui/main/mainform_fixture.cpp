@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTabWidget>
 
 #include <cstdlib>
 #include <fstream>
@@ -44,6 +45,14 @@ void UseTestBench(const QString& folder) {
   qputenv("DTOOL_BENCH", file.toLocal8Bit());
   qputenv("DTOOL_BENCH_STATE", folder.toLocal8Bit());
   qunsetenv("DTOOL_BENCH_TRACE");
+}
+
+std::set<QString> ShownPages(const TMainForm& f) {
+  std::set<QString> shown;
+  for (int i = 0; i < f.PageControl->count(); ++i)
+    if (f.PageControl->isTabVisible(i))
+      shown.insert(f.PageControl->widget(i)->objectName());
+  return shown;
 }
 
 TSetFileRecords RecordsFor(int type, std::int32_t capLevel) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include "core/settings.h"
@@ -21,6 +22,9 @@ void UseTestBench(const QString& folder);
 // The records of a settings file for an instrument type: every default, the type with its
 // identity read (serial number, range), the velocity capability as given.
 TSetFileRecords RecordsFor(int type, std::int32_t capLevel = 2);
+
+// The names of the pages whose tabs are shown.
+std::set<QString> ShownPages(const TMainForm& form);
 
 class MainFormTest : public ::testing::Test {
 protected:

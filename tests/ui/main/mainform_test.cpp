@@ -36,15 +36,6 @@
 namespace dtool::test {
 namespace {
 
-// Names of the tabs shown, in page order.
-std::set<QString> ShownPages(const TMainForm& f) {
-  std::set<QString> shown;
-  for (int i = 0; i < f.PageControl->count(); ++i)
-    if (f.PageControl->isTabVisible(i))
-      shown.insert(f.PageControl->widget(i)->objectName());
-  return shown;
-}
-
 struct TTypeCase {
   int type;
   std::set<QString> pages;

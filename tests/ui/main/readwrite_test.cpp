@@ -57,14 +57,6 @@ TSetFileRecords Marked(int type) {
   return r;
 }
 
-std::set<QString> ShownPages(const TMainForm& f) {
-  std::set<QString> shown;
-  for (int i = 0; i < f.PageControl->count(); ++i)
-    if (f.PageControl->isTabVisible(i))
-      shown.insert(f.PageControl->widget(i)->objectName());
-  return shown;
-}
-
 // Replaces an edit's text as typing does; the window stores it at once.
 void Enter(TEditReal* ed, const QString& text) {
   ed->InputEdit()->selectAll();
