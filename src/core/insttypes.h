@@ -17,6 +17,10 @@ inline constexpr int ClassNone = 4;        // type 0 and anything else
 
 inline constexpr std::uint8_t MaxInstType = 11;
 
+// The tool's own capability level: an instrument that requires more is not served, and the
+// transfer log records it as Host_Cap_Level.
+inline constexpr std::uint32_t HostCapLevel = 3;
+
 // Types 1..4 give class 2, 5..8 class 3, 10 and 11 class 1, 9 class 0, every other value 4.
 constexpr int ClassOfType(int type) {
   if (type >= 1 && type <= 4)

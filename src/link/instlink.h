@@ -17,8 +17,6 @@
 
 namespace dtool {
 
-// The tool's own capability level: an instrument that requires more is not served.
-inline constexpr std::uint32_t HostCapLevel = 3;
 // The lowest main-controller firmware accepted from instruments of types other than 1..8.
 inline constexpr const char* MinFirmware = "00.10";
 // The value register A116 must hold, and the output rate it gives.

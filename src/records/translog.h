@@ -20,9 +20,6 @@ struct TLogSource {
   std::string RangeText;    // RangeEd
 };
 
-// The tool's own capability level, recorded as Host_Cap_Level.
-inline constexpr int HostCapLevel = 3;
-
 // Writes the log at path with the transfer ID and time (local time). The file is replaced
 // as a whole: afterwards it holds the complete new log, or, when writing failed, nothing.
 // Returns false on any error.
