@@ -114,46 +114,49 @@ TUnit TSettings::DefaultDispUnit() const {
   }
 }
 
+namespace {
+
+// The defaults both analog parameter records share, besides their display units.
+template <typename Params> void SetSharedDefaults(Params& p) {
+  p.Gain_Sens = 1.0;
+  p.Disp_contr = 7;
+  p.An_from = 0;
+  p.An_to = 20;
+  p.An_velocity_from = 0;
+  p.An_velocity_to = 1.0;
+  p.An_4_20 = 1;
+  p.An_offset = 0;
+  p.An_gain = 1.0;
+  p.Velocity_n = 2.0;
+  p.Velocity_C = 0.6125f;
+}
+
+} // namespace
+
+// The preferred display units, then the display unit of the current velocity mode; this
+// runs after the record was zeroed, so a reset of the current class's record gives Pa.
+template <typename Params> void TSettings::SetDisplayUnitDefaults(Params& p) {
+  p.DispPressUnit = unit::Pa;
+  p.DispVelocityUnit = unit::m_s;
+  p.Disp_unit = DefaultDispUnit();
+}
+
 void TSettings::SetClass1Defaults() {
   ZeroFill(Class1);
-  Class1.DispPressUnit = unit::Pa;
-  Class1.DispVelocityUnit = unit::m_s;
-  Class1.Disp_unit = DefaultDispUnit();
+  SetDisplayUnitDefaults(Class1);
+  SetSharedDefaults(Class1);
   Class1.Hose_length = 0.3;
   Class1.Atm_Press = 966;
   Class1.Humidity = 50;
-  Class1.Gain_Sens = 1.0;
-  Class1.Disp_contr = 7;
-  Class1.An_from = 0;
-  Class1.An_to = 20;
-  Class1.An_velocity_from = 0;
-  Class1.An_velocity_to = 1.0;
-  Class1.An_4_20 = 1;
-  Class1.An_offset = 0;
-  Class1.An_gain = 1.0;
   Class1.Speed = 5;
   Class1.Moving_Average = 1;
-  Class1.Velocity_n = 2.0;
-  Class1.Velocity_C = 0.6125f;
 }
 
 void TSettings::SetClass23Defaults() {
   ZeroFill(Class23);
   SetAlarmDefaults(Class23);
-  Class23.DispPressUnit = unit::Pa;
-  Class23.DispVelocityUnit = unit::m_s;
-  Class23.Disp_unit = DefaultDispUnit();
-  Class23.Gain_Sens = 1.0;
-  Class23.Disp_contr = 7;
-  Class23.An_from = 0;
-  Class23.An_to = 20;
-  Class23.An_velocity_from = 0;
-  Class23.An_velocity_to = 1.0;
-  Class23.An_4_20 = 1;
-  Class23.An_offset = 0;
-  Class23.An_gain = 1.0;
-  Class23.Velocity_n = 2.0;
-  Class23.Velocity_C = 0.6125f;
+  SetDisplayUnitDefaults(Class23);
+  SetSharedDefaults(Class23);
 }
 
 void TSettings::SetDefaults(bool refresh, bool onlyCurrentClass) {

@@ -79,6 +79,7 @@ public:
 
 private:
   TUnit DefaultDispUnit() const;
+  template <typename Params> void SetDisplayUnitDefaults(Params& p);
   std::uint8_t* ParamStorage(const TParam& param, const TParamRow& row);
 
   ISettingsOwner* owner_;
