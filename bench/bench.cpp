@@ -269,36 +269,31 @@ std::int32_t TBench::AnGetRecEventKind(std::int32_t port) {
   });
 }
 
+// A live reading of an analog instrument: the pressure or the velocity, by the model's reader.
+std::int32_t TBench::AnReading(const char* function, const char* answerKey, std::int32_t port,
+                               float* value,
+                               std::int32_t (TAnalogInstrument::*read)(std::int64_t, float&)
+                                   const) {
+  return Run(TLib::Analog, function, port, [=](TPort& p, std::int64_t now, TExchange& ex) {
+    if (value == nullptr)
+      return benchstatus::BadArgument;
+    if (!Holds(p, TLib::Analog))
+      return linkstatus::PortNotOpen;
+    if (!p.Analog)
+      return anreading::NoSignal;
+    const std::int32_t code = ((*p.Analog).*read)(now, *value);
+    if (code == anreading::Valid)
+      ex.Answer = std::string(answerKey) + "=" + RealText(*value);
+    return code;
+  });
+}
+
 std::int32_t TBench::AnGetPressInst(std::int32_t port, float* pressure) {
-  return Run(TLib::Analog, "GetPressInst", port,
-             [pressure](TPort& p, std::int64_t now, TExchange& ex) {
-               if (pressure == nullptr)
-                 return benchstatus::BadArgument;
-               if (!Holds(p, TLib::Analog))
-                 return linkstatus::PortNotOpen;
-               if (!p.Analog)
-                 return anreading::NoSignal;
-               const std::int32_t code = p.Analog->Pressure(now, *pressure);
-               if (code == anreading::Valid)
-                 ex.Answer = "p=" + RealText(*pressure);
-               return code;
-             });
+  return AnReading("GetPressInst", "p", port, pressure, &TAnalogInstrument::Pressure);
 }
 
 std::int32_t TBench::AnGetVelocityInst(std::int32_t port, float* velocity) {
-  return Run(TLib::Analog, "GetVelocityInst", port,
-             [velocity](TPort& p, std::int64_t now, TExchange& ex) {
-               if (velocity == nullptr)
-                 return benchstatus::BadArgument;
-               if (!Holds(p, TLib::Analog))
-                 return linkstatus::PortNotOpen;
-               if (!p.Analog)
-                 return anreading::NoSignal;
-               const std::int32_t code = p.Analog->Velocity(now, *velocity);
-               if (code == anreading::Valid)
-                 ex.Answer = "v=" + RealText(*velocity);
-               return code;
-             });
+  return AnReading("GetVelocityInst", "v", port, velocity, &TAnalogInstrument::Velocity);
 }
 
 std::int32_t TBench::AnGetLastError(std::int32_t port, TErrRec* rec) {

@@ -133,6 +133,9 @@ private:
     std::string Request;
     std::string Answer;
   };
+  std::int32_t AnReading(const char* function, const char* answerKey, std::int32_t port,
+                         float* value,
+                         std::int32_t (TAnalogInstrument::*read)(std::int64_t, float&) const);
   using TBody = std::function<std::int32_t(TPort&, std::int64_t now, TExchange&)>;
 
   // Runs one library function on a port: under the lock, with the port checked, time
