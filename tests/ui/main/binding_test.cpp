@@ -2,8 +2,10 @@
 // units, decimals, lists, radio groups, the velocity mode, the switch's alarms and delays.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -712,6 +714,161 @@ TEST_F(BindingTest, DisplayUnitOutsideBothSetsAndDelayTextThatIsNoNumberAreFatal
   TMainForm& f = Open(11);
   f.sett->Class1.Disp_unit = unit::hPa;
   EXPECT_THROW(f.WriteSetToField_(true), FatalError);
+}
+
+// The pages' controls: each in its group on its page, with the group's caption, the captions
+// beside it, and for the number edits their kind, decimals, button width and step.
+TEST_F(BindingTest, ControlsSitInTheirGroupsWithTheirCaptionsKindsAndDecimals) {
+  TMainForm& f = Open(3);
+  struct TGroupRow {
+    const char *page, *group;
+    QString caption;
+    QStringList labels; // fixed captions of its labels, in any order
+    QStringList controls;
+  };
+  const TGroupRow groups[] = {
+      {"MeasPg", "SamplingTimeGb", "Sampling time", {"Interval", "s"}, {"IntCb"}},
+      {"MeasPg", "CBFiltDyn", "Filter (moving average)", {"Reading", "Samples"}, {"MovAverCb"}},
+      {"MeasPg",
+       "VelocityGrBox",
+       "Velocity",
+       {"C", "n"},
+       {"VelocityCEd", "VelocityCEdLb", "VelocityNEd", "VelocityNEdLb", "VelocityChB"}},
+      {"MeasPgStatic", "GbLpSt", "Filter (low pass)", {"Level"}, {"CbFiltLevPstat"}},
+      {"MeasPgStatic", "GbSensCalSt", "Sensor Calibration", {"Gain Sensor"}, {"EdrGainSensStatic"}},
+      {"MeasPgStatic",
+       "GbVeloSt",
+       "Velocity",
+       {"C", "n"},
+       {"EdrVelocityCPstat", "dLbVelocityCEPstat", "EdrVelocityNPstat", "LbVelocityNEPstat",
+        "ChBVelocity"}},
+      {"AnaOutPg",
+       "GbRangeAnal",
+       "Range",
+       {"From", "To"},
+       {"AnFromEd", "AnToEd", "AnFromEdUnitLb", "AnToEdUnitLb"}},
+      {"AnaOutPg", "AnSigRg", "Signal", {}, {}},
+      {"AnaOutPg",
+       "GbAnalCal",
+       "Analog Signal Calibration",
+       {"Offset", "Gain"},
+       {"AnOffsetEd", "AnOffsetEdUnitLb", "AnGainEd"}},
+      {"AlarmPg", "SampTimeGb", "Sampling time", {"Interval", "s"}, {"AlIntCb", "AlIntLb"}},
+      {"AlarmPg",
+       "Alarm1Gb",
+       "Alarm 1",
+       {"Threshold", "Hysteresis", "Delay", "s"},
+       {"A1GrKlCb", "Al1ThreEdr", "Al1ThreEdrUnitLb", "Al1HysEdr", "Al1HysEdrUnitLb", "Al1DlyCb"}},
+      {"AlarmPg",
+       "Alarm2Gb",
+       "Alarm 2",
+       {"Threshold", "Hysteresis", "Delay", "s"},
+       {"A2GrKlCb", "Al2ThreEdr", "Al2ThreEdrUnitLb", "Al2HysEdr", "Al2HysEdrUnitLb", "Al2DlyCb"}},
+      {"AlarmPgStatic",
+       "GbAl1St",
+       "Alarm 1",
+       {"Threshold", "Hysteresis", "Delay", "s"},
+       {"CbA1GrKlStatic", "EdrAl1ThreStatic", "LbAl1ThreEdrUnitStatic", "EdrAl1HysStatic",
+        "LbAl1HysEdrUnit", "EdrAl1DlyStatic"}},
+      {"AlarmPgStatic",
+       "GbAl2St",
+       "Alarm 2",
+       {"Threshold", "Hysteresis", "Delay", "s"},
+       {"CbA2GrKlStatic", "EdrAl2ThreStatic", "LbAl2ThreEdrUnitStatic", "EdrAl2HysStatic",
+        "LbAl2HysEdrUnit", "EdrAl2DlyStatic"}},
+      {"EnvirPg",
+       "GbHose",
+       "Hose",
+       {"Std. Hose length"},
+       {"HoseLenEd", "HoseLenEdUnitLb", "BitBtn1"}},
+      {"EnvirPg",
+       "GbAtmos",
+       "Atmosphere",
+       {"Atm. pressure", "Humidity", "%RH"},
+       {"AtmPressEd", "AtmPressEdUnitLb", "HumCB"}},
+      {"EnvirPg", "GbSensorCal", "Sensor Calibration", {"Gain Sensor"}, {"GainSensEd"}},
+      {"DispPg", "DisplPressUnitGr", "Unit differential pressure", {}, {}},
+      {"DispPg", "DisplVelocityUnitGr", "Unit Velocity", {}, {}},
+      {"DispPg", "ContrastGrBox", "Display", {"Contrast"}, {"ContrastEd"}},
+  };
+  for (const TGroupRow& row : groups) {
+    SCOPED_TRACE(row.group);
+    auto* page = f.findChild<QWidget*>(QString::fromLatin1(row.page));
+    auto* group = f.findChild<QGroupBox*>(QString::fromLatin1(row.group));
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(group, nullptr);
+    EXPECT_TRUE(page->isAncestorOf(group));
+    EXPECT_EQ(group->title().toStdString(), row.caption.toStdString());
+    QStringList texts;
+    for (const QLabel* label : group->findChildren<QLabel*>())
+      texts << label->text();
+    for (const QString& text : row.labels)
+      EXPECT_TRUE(texts.contains(text)) << text.toStdString();
+    for (const QString& name : row.controls) {
+      auto* control = f.findChild<QWidget*>(name);
+      ASSERT_NE(control, nullptr) << name.toStdString();
+      EXPECT_TRUE(group->isAncestorOf(control)) << name.toStdString();
+    }
+  }
+  const std::pair<const QLabel*, const char*> named[] = {{f.VelocityCEdLb, "C"},
+                                                         {f.VelocityNEdLb, "n"},
+                                                         {f.dLbVelocityCEPstat, "C"},
+                                                         {f.LbVelocityNEPstat, "n"},
+                                                         {f.AlIntLb, "Interval"}};
+  for (const auto& [label, text] : named)
+    EXPECT_EQ(label->text(), QString::fromLatin1(text)) << label->objectName().toStdString();
+  for (QCheckBox* box : {f.VelocityChB, f.ChBVelocity})
+    EXPECT_EQ(box->text(), QStringLiteral("&Velocity mode"));
+  EXPECT_EQ(f.BitBtn1->text(), QStringLiteral("&Nozzle compensation info"));
+  EXPECT_EQ(f.AnSigRg->Items(), QStringList({"0 .. 20 mA / 0 .. 10 V", "4 .. 20 mA / 2 .. 10 V"}));
+
+  // Number edits; decimals -1: set by the unit shown.
+  struct TEditKind {
+    const char* name;
+    TControlStyle style;
+    int decimals;
+    double step; // 0: not an up-down edit
+  };
+  const TEditKind edits[] = {
+      {"VelocityCEd", csButton, 6, 0},
+      {"VelocityNEd", csUpDown, 1, 0.1},
+      {"EdrGainSensStatic", csButton, 4, 0},
+      {"EdrVelocityCPstat", csButton, 6, 0},
+      {"EdrVelocityNPstat", csUpDown, 1, 0.1},
+      {"AnFromEd", csNone, -1, 0},
+      {"AnToEd", csNone, -1, 0},
+      {"AnOffsetEd", csButton, -1, 0},
+      {"AnGainEd", csButton, 4, 0},
+      {"Al1ThreEdr", csNone, -1, 0},
+      {"Al1HysEdr", csNone, -1, 0},
+      {"Al2ThreEdr", csNone, -1, 0},
+      {"Al2HysEdr", csNone, -1, 0},
+      {"EdrAl1ThreStatic", csNone, -1, 0},
+      {"EdrAl1HysStatic", csNone, -1, 0},
+      {"EdrAl1DlyStatic", csUpDown, 0, 1.0},
+      {"EdrAl2ThreStatic", csNone, -1, 0},
+      {"EdrAl2HysStatic", csNone, -1, 0},
+      {"EdrAl2DlyStatic", csUpDown, 0, 1.0},
+      {"HoseLenEd", csButton, -1, 0},
+      {"AtmPressEd", csButton, -1, 0},
+      {"GainSensEd", csButton, 4, 0},
+      {"ContrastEd", csButton, 0, 0},
+  };
+  for (const TEditKind& row : edits) {
+    SCOPED_TRACE(row.name);
+    TEditReal* ed = Edit(row.name);
+    ASSERT_NE(ed, nullptr);
+    EXPECT_EQ(ed->ControlStyle(), row.style);
+    EXPECT_EQ(ed->GetButWidth(), 17);
+    if (row.decimals >= 0) {
+      EXPECT_EQ(ed->Nachkomma(), row.decimals);
+    }
+    if (row.step > 0) {
+      EXPECT_EQ(ed->IncVal, row.step);
+    }
+  }
+  for (const QComboBox* combo : f.findChildren<QComboBox*>())
+    EXPECT_FALSE(combo->isEditable()) << combo->objectName().toStdString();
 }
 
 } // namespace
