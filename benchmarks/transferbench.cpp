@@ -17,10 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "bench/benchcontrol.h"
 #include "core/insttypes.h"
-#include "link/linkloader.h"
-#include "tests/ui/main/benchtrace.h"
+#include "support/benchcontrol.h"
+#include "support/benchtrace.h"
 #include "tools/operatorport.h"
 #include "tools/progtools.h"
 #include "ui/main/mainform.h"
@@ -51,22 +50,6 @@ public:
   std::vector<std::string> Messages;
 };
 
-struct TControl {
-  TLinkLibrary Lib;
-  FnBenchLoad* Load = nullptr;
-  FnBenchSetTrace* SetTrace = nullptr;
-  bool Open() {
-    TLinkLoadError err;
-    const std::string path =
-        LinkLibraryPath(GetProgPfad(), std::string(DTOOL_BENCH_LIBRARY) + LinkLibrarySuffix());
-    if (Lib.Open(path, err) && Lib.Resolve("BenchLoad", Load, err) &&
-        Lib.Resolve("BenchSetTrace", SetTrace, err))
-      return true;
-    std::fprintf(stderr, "%s\n", err.Text().c_str());
-    return false;
-  }
-};
-
 // Calls that reach the instrument (not only the library's port handling).
 bool IsExchange(const std::string& function) {
   static const std::set<std::string> exchanges = {"TransCmd", "GetInstType",  "IsDSwitchConn",
@@ -82,10 +65,10 @@ struct TFigures {
   double ms = 0;
 };
 
-TFigures Measure(const std::string& tracePath, TControl& control,
+TFigures Measure(const std::string& tracePath, test::TBenchControl& control,
                  const std::function<bool()>& operation, bool& ok) {
   std::filesystem::remove(tracePath);
-  control.SetTrace(tracePath.c_str());
+  control.SetTrace(tracePath);
   const auto start = std::chrono::steady_clock::now();
   ok = operation();
   const auto end = std::chrono::steady_clock::now();
@@ -126,9 +109,14 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   TSilentPort port;
   SetOperatorPort(&port);
-  TControl control;
-  if (!control.Open())
+  test::TBenchControl* bench = nullptr;
+  try {
+    bench = &test::TBenchControl::Get();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
     return 1;
+  }
+  test::TBenchControl& control = *bench;
   QTemporaryDir dir;
   const std::string folder = dir.path().toStdString();
   const std::string benchFile = folder + "/DBench.ini";
@@ -144,7 +132,7 @@ int main(int argc, char* argv[]) {
     std::filesystem::remove(folder + "/DBenchState.ini");
     std::ofstream(benchFile) << "[Bench]\nDescription = transfer benchmark\n[COM1]\nInstrument = "
                              << type << "\nSerial = 1234567\nLatencyMs = " << latency << "\n";
-    if (control.Load(benchFile.c_str(), folder.c_str()) != 0) {
+    if (control.Load(benchFile, folder) != 0) {
       std::fprintf(stderr, "bench file refused\n");
       return 1;
     }

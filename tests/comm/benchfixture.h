@@ -15,6 +15,8 @@
 #include "core/settingsowner.h"
 #include "link/dispatcher.h"
 #include "link/instlink.h"
+#include "support/benchcontrol.h"
+#include "support/benchtrace.h"
 #include "support/scriptedport.h"
 
 namespace dtool::test {
@@ -44,14 +46,7 @@ public:
 };
 
 // One library call as the bench traced it.
-struct TTraceLine {
-  std::string Library; // "DDatDll" or "DSwitch"
-  std::string Port;    // "COM1", or "-" for calls without a port
-  std::string Function;
-  std::string Request;
-  std::string Answer;
-  std::int32_t Status = 0;
-};
+using TTraceLine = TBenchCall;
 
 class BenchTest : public ::testing::Test {
 protected:
@@ -88,8 +83,5 @@ private:
   std::filesystem::path tracePath_;
   std::size_t traceSkip_ = 0;
 };
-
-// The text of a bench file section for a COM port.
-std::string Com(int port, const std::string& body);
 
 } // namespace dtool::test

@@ -8,35 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "benchtrace.h"
 #include "link/dispatcher.h"
 #include "mainform_fixture.h"
+#include "support/benchcontrol.h"
+#include "support/benchtrace.h"
 
 namespace dtool::test {
-
-// The bench's control functions, from DBench beside the test program.
-class TBenchControl {
-public:
-  static TBenchControl& Get();
-  // Sets the bench up from the file (empty: the built-in bench) and the state folder; the
-  // number of problems with the file.
-  std::int32_t Load(const std::string& file, const std::string& stateFolder);
-  std::string Messages();
-  void SetManualClock(bool manual);
-  void Advance(std::int32_t ms);
-  void SetPressure(std::int32_t port, double pa);
-  void RaiseError(std::int32_t port, std::int32_t errNr);
-  void SetTrace(const std::string& path);
-  std::int32_t ExchangeCount();
-
-private:
-  TBenchControl();
-  struct TImpl;
-  TImpl* impl_;
-};
-
-// A bench file section for a COM port.
-std::string Com(int port, const std::string& body);
 
 class BenchFormTest : public MainFormTest {
 protected:

@@ -102,9 +102,3 @@ TEST(QtOperatorPort, HourglassIsRestored) {
 
 } // namespace
 } // namespace dtool
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

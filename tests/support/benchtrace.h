@@ -12,6 +12,7 @@ namespace dtool::test {
 // One library call as the bench traced it.
 struct TBenchCall {
   std::string Library; // "DDatDll" or "DSwitch"
+  std::string Port;    // "COM1", or "-" for calls without a port
   std::string Function;
   std::string Request;
   std::string Answer;
@@ -31,7 +32,7 @@ inline std::vector<TBenchCall> ReadBenchTrace(const std::string& path) {
     while (std::getline(fields, field, '\t'))
       f.push_back(field);
     if (f.size() >= 7)
-      calls.push_back({f[1], f[3], f[4], f[5], std::stoi(f[6])});
+      calls.push_back({f[1], f[2], f[3], f[4], f[5], std::stoi(f[6])});
   }
   return calls;
 }

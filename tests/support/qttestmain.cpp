@@ -1,4 +1,5 @@
-// The dialog tests need an application object; they run on the offscreen platform.
+// The main program of the Qt test suites that need nothing but an application object; they
+// run on the offscreen platform unless told otherwise.
 #include <QApplication>
 
 #include <gtest/gtest.h>
