@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "ui/dialogs/dialogbase.h"
+
 #ifndef _WIN32
 #include <QSocketNotifier>
 
@@ -48,7 +50,7 @@ void CloseOnQuitSignals(QWidget* window) {
     [[maybe_unused]] const ssize_t n = ::read(signalPipe[1], &byte, 1);
     notifier->setEnabled(false);
     if (target)
-      target->close();
+      CancelModalWindowsThenClose(target);
   });
 }
 #else

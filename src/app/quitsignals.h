@@ -1,6 +1,7 @@
 #pragma once
 // Closes the main window when the process is asked to end (SIGTERM, SIGINT), so the program
-// ends the way closing the window ends it: the settings file is saved.
+// ends the way closing the window ends it: an open dialog is cancelled first (an instrument
+// gets its own values back), then the settings file is saved.
 class QWidget;
 
 namespace dtool {

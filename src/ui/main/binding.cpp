@@ -2,9 +2,11 @@
 // control in the operator's units, and storing what the operator changes.
 #include "ui/main/mainform.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QToolButton>
 
@@ -73,37 +75,9 @@ std::int32_t ToContrast(double v) {
   return static_cast<std::int32_t>(r);
 }
 
-// The edit's change notification is off for its lifetime.
-class TMuteChange {
-public:
-  explicit TMuteChange(TEditReal* edit) : edit_(edit), saved_(std::move(edit->OnChange)) {
-    edit_->OnChange = nullptr;
-  }
-  ~TMuteChange() { edit_->OnChange = std::move(saved_); }
-  TMuteChange(const TMuteChange&) = delete;
-  TMuteChange& operator=(const TMuteChange&) = delete;
-
-private:
-  TEditReal* edit_;
-  TNotifyEvent saved_;
-};
-
 } // namespace
 
-QString FormatFixed(double value, int decimals) {
-  QLocale locale;
-  locale.setNumberOptions(QLocale::OmitGroupSeparator);
-  return locale.toString(value, 'f', decimals);
-}
-
 // ---- Combos ----
-
-void TMainForm::FillFilterCombo(QComboBox* combo, int largest, int smallest) {
-  combo->clear();
-  combo->addItem(QStringLiteral("%1 (Filter off)").arg(smallest));
-  for (int v = smallest + 1; v <= largest; ++v)
-    combo->addItem(QString::number(v));
-}
 
 void TMainForm::FillCombos() {
   for (QComboBox* combo : {IntCb, AlIntCb}) {
@@ -154,15 +128,6 @@ void TMainForm::WireBinding() {
 
 TUnit TMainForm::AnalogOutUnit() const {
   return sett->GetVelocityMode() ? prefs_.VelocityUnit : prefs_.PressUnit;
-}
-
-void TMainForm::EditToSetting(double& field, TUnit storage, TUnit shown, TEditReal* edit) {
-  field = ConvertUnit(storage, shown, edit->Value());
-}
-
-void TMainForm::SettingToEdit(TEditReal* edit, TUnit shown, TUnit storage, double value) {
-  TMuteChange mute(edit);
-  edit->SetValue(ConvertUnit(shown, storage, value));
 }
 
 void TMainForm::RefreshUnitLabels() {
@@ -424,9 +389,10 @@ bool TMainForm::ReadSwitchControl(QObject* c) {
   return true;
 }
 
-void TMainForm::ReadSet(QObject* control) {
+bool TMainForm::ReadSet(QObject* control) {
   if (!Ready())
-    return;
+    return false;
+  bool stored = true;
   try {
     if (IsAnalogFamily(sett->InstType()))
       ReadAnalogControl(control);
@@ -436,6 +402,8 @@ void TMainForm::ReadSet(QObject* control) {
     throw;
   } catch (const std::exception&) {
     ErrorBox(InvalidValueText);
+    stored = false;
+    storeRefused_ = true;
   }
   // The unit the instrument shows follows the mode. The switch and "no instrument" have no
   // display: the transmitter record keeps its own.
@@ -445,13 +413,14 @@ void TMainForm::ReadSet(QObject* control) {
     sett->Class1.Disp_unit = dispUnit;
   else if (cls == ClassStatic || cls == ClassStaticZ)
     sett->Class23.Disp_unit = dispUnit;
+  return stored;
 }
 
 // ---- Handlers ----
 
-void TMainForm::AktSettChange(QObject* sender) {
+bool TMainForm::AktSettChange(QObject* sender) {
   if (!Ready())
-    return;
+    return false;
   PrintAllowed = false;
   if (sender == VelocityCEd || sender == EdrVelocityCPstat) {
     auto* ed = static_cast<TEditReal*>(sender);
@@ -462,19 +431,22 @@ void TMainForm::AktSettChange(QObject* sender) {
       // ReadSet reports the text.
     }
   }
-  ReadSet(sender);
+  return ReadSet(sender);
 }
 
-void TMainForm::AktSettExit(TEditReal* sender) {
+bool TMainForm::AktSettExit(TEditReal* sender) {
   if (!Ready())
-    return;
+    return false;
   if (sender->CheckInput(true)) {
+    // Showing the value in the edit's format stores it, when that changes the text.
+    storeRefused_ = false;
     sender->SetValue(sender->Value());
-  } else {
-    ErrorBox(InvalidValueText);
-    sender->InputEdit()->setFocus(Qt::OtherFocusReason);
-    sender->InputEdit()->selectAll();
+    return !storeRefused_;
   }
+  ErrorBox(InvalidValueText);
+  sender->InputEdit()->setFocus(Qt::OtherFocusReason);
+  sender->InputEdit()->selectAll();
+  return false;
 }
 
 void TMainForm::xxEdDataInput(TEditReal* sender) {
@@ -521,6 +493,78 @@ void TMainForm::AnOffsetEdUnitLbClick() {
     return;
   PrintAllowed = false;
   sett->SetAnOffsetUnit(sett->AnOffsetUnit() == unit::mA ? unit::V : unit::mA);
+}
+
+// ---- The edits the wizards start from and hand their results to ----
+
+TMainForm::TFieldControls TMainForm::FieldControls(THostField field) const {
+  switch (field) {
+  case THostField::HoseLength:
+    return {HoseLenEdLb, HoseLenEd, HoseLenEdUnitLb};
+  case THostField::VelocityC:
+    return {VelocityCEdLb, VelocityCEd, nullptr};
+  case THostField::VelocityCStatic:
+    return {dLbVelocityCEPstat, EdrVelocityCPstat, nullptr};
+  case THostField::GainSens:
+    return {LblGain, GainSensEd, nullptr};
+  case THostField::GainSensStatic:
+    return {nullptr, EdrGainSensStatic, nullptr};
+  case THostField::AtmPress:
+    return {LblAtmPress, AtmPressEd, AtmPressEdUnitLb};
+  case THostField::Contrast:
+    return {nullptr, ContrastEd, nullptr};
+  case THostField::AnFrom:
+    return {nullptr, AnFromEd, AnFromEdUnitLb};
+  case THostField::AnTo:
+    return {nullptr, AnToEd, AnToEdUnitLb};
+  case THostField::AnOffset:
+    return {nullptr, AnOffsetEd, AnOffsetEdUnitLb};
+  case THostField::AnGain:
+    return {nullptr, AnGainEd, nullptr};
+  }
+  FatalStop("TMainForm.FieldControls: Unknown field! ");
+}
+
+namespace {
+
+// The text of a label or of a button used as one.
+QString CaptionOf(const QWidget* w) {
+  if (const auto* label = qobject_cast<const QLabel*>(w))
+    return label->text();
+  if (const auto* button = qobject_cast<const QAbstractButton*>(w))
+    return button->text();
+  return QString();
+}
+
+} // namespace
+
+TShownField TMainForm::ShownField(THostField field) {
+  const TFieldControls c = FieldControls(field);
+  TShownField shown;
+  shown.Label = CaptionOf(c.label);
+  shown.Unit = CaptionOf(c.unit);
+  shown.Decimals = c.edit->Nachkomma();
+  if (c.edit->CheckInput(false)) {
+    try {
+      shown.Value = c.edit->Value();
+      shown.Valid = true;
+    } catch (const EConvertError&) {
+      shown.Valid = false;
+    }
+  }
+  return shown;
+}
+
+bool TMainForm::TakeWizardValue(THostField field, double value) {
+  if (!Ready())
+    return false;
+  storeRefused_ = false;
+  FieldControls(field).edit->SetValue(value);
+  return !storeRefused_;
+}
+
+TIdentityTexts TMainForm::IdentityTexts() const {
+  return {InstTypeEd->text(), SerialEd->text(), RangeEd->text()};
 }
 
 } // namespace dtool

@@ -10,8 +10,9 @@
 namespace dtool {
 
 TProtectionContext TMainForm::ProtectionContext() {
-  return TProtectionContext{*link_, ProtCode, [this] { return RequireReadData(); },
-                            [this](bool show) { return CheckInstrument(show); }, this};
+  return TProtectionContext{
+      *link_, ProtCode, [this] { return RequireReadData(); },
+      [this](bool show) { return CheckInstrument(show ? TShow::Messages : TShow::Silent); }, this};
 }
 
 bool TMainForm::CheckProtCode(const std::string& wrongCodeText) {
@@ -33,18 +34,18 @@ bool TMainForm::DetectInstrument() {
   return true;
 }
 
-bool TMainForm::CheckInstrument(bool show) {
+bool TMainForm::CheckInstrument(TShow show) {
   if (!Ready() || !link_)
     return false;
   std::int32_t status = 0;
   const std::uint8_t type = link_->DetectAnyInst(status);
   if (type == 0) {
-    if (show)
+    if (show == TShow::Messages)
       WarningBox("No known instrument connected!");
     return false;
   }
   if (ClassOfType(type) != sett->GetInstClass()) {
-    if (show)
+    if (show == TShow::Messages)
       WarningBox(LinkFormat("The DravonTool has been set to %s. You cannot perform this "
                             "operation to %s.",
                             sett->InstTypeName().c_str(), InstTypeName(type).c_str()));
@@ -56,6 +57,8 @@ bool TMainForm::CheckInstrument(bool show) {
 }
 
 bool TMainForm::RequireReadData() {
+  if (!Ready())
+    return false;
   if (sett->ConfigRead())
     return true;
   if (ErrorBox("Before you change the parameters you have to read the actual configuration of "
@@ -93,8 +96,10 @@ bool TMainForm::SwitchProtPrompt(std::int32_t& r, int& tries) {
   return again;
 }
 
-bool TMainForm::CheckSerialNo(bool compare) {
-  if (!compare)
+bool TMainForm::CheckSerialNo(TSerialCheck mode) {
+  if (!Ready() || !link_)
+    return false;
+  if (mode == TSerialCheck::Remember)
     return link_->ReadSerialNr(true, SavedSerialNo);
   std::string serial;
   const bool ok = link_->ReadSerialNr(true, serial);

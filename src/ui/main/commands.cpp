@@ -65,45 +65,50 @@ void TMainForm::ActChangeProtCodeExecute() {
 // starts from the value the operator sees. ----
 
 void TMainForm::ContrastEdButtonClick() {
-  if (!Ready() || !CheckInstrument(true))
+  if (!Ready() || !CheckInstrument(TShow::Messages))
     return;
   // The display contrast wizard comes with its own window.
 }
 
 void TMainForm::GainSensEdClick(TEditReal* sender) {
-  if (!Ready() || !CheckInstrument(true))
+  if (!Ready() || !CheckInstrument(TShow::Messages))
     return;
-  AktSettExit(sender);
+  if (!AktSettExit(sender))
+    return;
   // The gain wizard comes with its own window.
 }
 
 void TMainForm::AtmPressEdButtonClick() {
   if (!Ready())
     return;
-  AktSettExit(AtmPressEd);
+  if (!AktSettExit(AtmPressEd))
+    return;
   // The absolute pressure wizard comes with its own window.
 }
 
 void TMainForm::HoseLenEdClick() {
-  if (!Ready() || !CheckInstrument(true))
+  if (!Ready() || !CheckInstrument(TShow::Messages))
     return;
-  AktSettExit(HoseLenEd);
+  if (!AktSettExit(HoseLenEd))
+    return;
   // The hose length wizard comes with its own window.
 }
 
 void TMainForm::VelocityCEdButtonClick(TEditReal* sender) {
-  if (!Ready() || !CheckInstrument(true))
+  if (!Ready() || !CheckInstrument(TShow::Messages))
     return;
   if (sender != VelocityCEd && sender != EdrVelocityCPstat)
     FatalStop("TMainForm.VelocityCEdButtonClick(): Unknown Sender!");
-  AktSettExit(sender);
+  if (!AktSettExit(sender))
+    return;
   // The velocity constant wizard comes with its own window.
 }
 
 void TMainForm::AnOffsetEditButtonClick(TEditReal* sender) {
   if (!Ready() || !CheckEditValue(AnGainEd))
     return;
-  AktSettExit(sender);
+  if (!AktSettExit(sender))
+    return;
   // The analog output calibration wizard comes with its own window.
 }
 

@@ -41,6 +41,11 @@ void TMainForm::RestartCheckInstTim() {
     CheckInstTim->start();
 }
 
+void TMainForm::RegisterTrialWizard(QWidget* wizard) {
+  if (wizard && !trialWizards_.contains(wizard))
+    trialWizards_.append(QPointer<QWidget>(wizard));
+}
+
 void TMainForm::ShowLiveReading() {
   if (!Ready() || !link_)
     return;
@@ -96,14 +101,15 @@ void TMainForm::ShowLiveSwitch() {
   const TSwitchLinkApi& sw = link_->Switch();
   const std::int32_t port = link_->Port();
   RecKind = reckind::Pressure;
-  const bool trial = (HoseCalcForm != nullptr && HoseCalcForm->isVisible()) ||
-                     (GainForm != nullptr && GainForm->isVisible());
+  bool trial = false;
+  for (const QPointer<QWidget>& wizard : trialWizards_)
+    trial = trial || (wizard && wizard->isVisible());
+  const TSwitchParams& t = trialSwitchRec_;
   float value = 0;
   const std::int32_t code =
-      trial ? sw.GetPressPar(port, &value, static_cast<float>(WizSwitchRec.Hose_length),
-                             static_cast<float>(WizSwitchRec.Atm_Press),
-                             static_cast<float>(WizSwitchRec.Humidity),
-                             static_cast<float>(WizSwitchRec.Gain_Sens))
+      trial ? sw.GetPressPar(port, &value, static_cast<float>(t.Hose_length),
+                             static_cast<float>(t.Atm_Press), static_cast<float>(t.Humidity),
+                             static_cast<float>(t.Gain_Sens))
             : sw.GetPressInst(port, &value);
   PressEdLb->setText(QStringLiteral("Pressure: "));
   if (code == swreading::Valid) {
@@ -159,7 +165,7 @@ void TMainForm::ActZeroCalibrationExecute() {
   }
   const bool yes = QuestionBox(question, false);
   // The instrument is checked whatever the answer.
-  if (!CheckInstrument(true) || !yes)
+  if (!CheckInstrument(TShow::Messages) || !yes)
     return;
 
   if (IsAnalogFamily(sett->InstType())) {

@@ -230,6 +230,19 @@ void TMainForm::RefreshButtons() {
   AnOffsetEdUnitLb->setEnabled(!sett->ConfigRead());
 }
 
+bool TMainForm::PausePollTimer() {
+  const bool running = CheckInstTim->isActive();
+  CheckInstTim->stop();
+  return running;
+}
+
+void TMainForm::ResumePollTimer(bool running) {
+  if (running)
+    CheckInstTim->start();
+  else
+    CheckInstTim->stop();
+}
+
 void TMainForm::ConfigReadCleared() {
   if (isActiveWindow())
     ProtCode = 0;

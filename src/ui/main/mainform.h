@@ -2,8 +2,10 @@
 // TMainForm: the one main window of the program. It owns the settings object, the preferences,
 // the link to the instrument, the pages with every bound control, and the shell around them:
 // identity panel, picture panel, menus, toolbar, caption, help language and home page.
+#include <QList>
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 
@@ -20,6 +22,8 @@
 #include "link/linkloader.h"
 #include "tools/timing.h"
 #include "ui/controls/editreal.h"
+#include "ui/controls/fields.h"
+#include "ui/dialogs/dialoghost.h"
 #include "ui/dialogs/protection.h"
 #include "ui/dialogs/wizardcommon.h"
 
@@ -50,9 +54,6 @@ QSize MainClientSize(double logicalDpi);
 inline constexpr const char* HomepageHost = "www.meltrane.example";
 QString HomepageUrl();
 
-// A number with a fixed count of decimals in the operator's locale, without group separators.
-QString FormatFixed(double value, int decimals);
-
 // Texts of the window (the invalid-value text is the dialogs' one).
 inline constexpr const char* TestModeOption = "/K58";
 inline constexpr const char* TestModeCaption = "-> TEST 33 MODE";
@@ -73,16 +74,7 @@ enum TWriteMode {
   wmRestore = 2,        // end of a wizard: send the copy back
 };
 
-// The scratch copy of the switch record that the hose length and gain wizards try out; the
-// switch's live reading uses its first four values while one of those wizards is visible.
-extern TSwitchParams WizSwitchRec;
-
-// The wizards' transfers: the instrument's values into the copies and the working values into
-// the instrument, and at the end the copies back. True on success.
-bool WizardBackup();
-bool WizardRestore();
-
-class TMainForm : public QMainWindow, public ISettingsOwner {
+class TMainForm : public QMainWindow, public ISettingsOwner, public IDialogHost {
   Q_OBJECT
 public:
   // Builds the window and runs the start sequence: settings file, link, controls, timers.
@@ -123,6 +115,26 @@ public:
   void ShowLiveReading() override;
   bool CheckProtCode(const std::string& wrongCodeText) override;
 
+  // ---- What the dialogs ask of the window ----
+  QWidget* DialogParent() override { return this; }
+  TSettings& Settings() override { return *sett; }
+  TProtectionContext ProtectionContext() override;
+  bool WizardBackup() override { return WriteAllParams(wmBackupAndWrite); }
+  bool WizardRestore() override { return WriteAllParams(wmRestore); }
+  bool ReadParam(const TParam& field) override;
+  bool WriteParam(const TParam& field) override;
+  bool CheckSerialNo(TSerialCheck mode) override;
+  bool RequireReadData() override;
+  bool CheckInstrument(TShow show) override;
+  TUnit AnalogOutUnit() const override;
+  TIdentityTexts IdentityTexts() const override;
+  bool PausePollTimer() override;
+  void ResumePollTimer(bool running) override;
+  TShownField ShownField(THostField field) override;
+  bool TakeWizardValue(THostField field, double value) override;
+  TSwitchParams& TrialSwitchRecord() override { return trialSwitchRec_; }
+  void RegisterTrialWizard(QWidget* wizard) override;
+
   // ---- Fields ----
   std::unique_ptr<TSettings> sett;
   bool PrintAllowed = false;
@@ -132,13 +144,9 @@ public:
   bool VelocityGbShown = false;
   // Kind of the last measurement record: 1 pressure, 2 velocity, 0 none yet.
   std::int32_t RecKind = 0;
-  // The hose length and the gain wizard, while they exist: the switch's live reading follows
-  // their trial values while one of them is visible.
-  QWidget* HoseCalcForm = nullptr;
-  QWidget* GainForm = nullptr;
 
   // The link to the instrument; null when the link libraries could not be loaded.
-  TInstLink* Link() const { return link_.get(); }
+  TInstLink* Link() override { return link_.get(); }
   // TerminateApplication was called: the event loop is not to be entered, or is ending.
   bool Terminated() const { return terminated_; }
   // Help context of the window.
@@ -171,9 +179,6 @@ public:
   void WriteBtnClick();
   bool WriteAllParams(TWriteMode mode);
   bool IsParamApplicable(const TParam& field) const;
-  // One parameter; true when the transfer FAILED (its message shown).
-  bool ReadParam(const TParam& field);
-  bool WriteParam(const TParam& field);
   void WriteTransferLog(bool write, const std::tm& time);
   void PrintExecute();
   // The transfer log: beside the settings file, that is, in the program's folder.
@@ -183,12 +188,7 @@ public:
   // Detects the connected instrument and makes its type current; false when the port cannot
   // be opened (the application then ends).
   bool DetectInstrument();
-  bool CheckInstrument(bool show);
-  bool RequireReadData();
   bool SwitchProtPrompt(std::int32_t& r, int& tries);
-  bool CheckSerialNo(bool compare);
-  // What the protection code operations need of the window, for one call.
-  TProtectionContext ProtectionContext();
 
   // ---- Live reading and zero calibration (live.cpp) ----
   void ShowLiveAn();
@@ -210,15 +210,16 @@ public:
 
   // ---- Settings and controls ----
   void WriteSetToField_(bool refreshVmode);
-  void ReadSet(QObject* control);
+  // Stores one control's value in the settings; false when it held nothing that can be
+  // stored (the operator has been told).
+  bool ReadSet(QObject* control);
   void RefreshUnitLabels();
-  TUnit AnalogOutUnit() const;
-  static void FillFilterCombo(QComboBox* combo, int largest, int smallest);
-  static void EditToSetting(double& field, TUnit storage, TUnit shown, TEditReal* edit);
-  static void SettingToEdit(TEditReal* edit, TUnit shown, TUnit storage, double value);
 
-  void AktSettChange(QObject* sender);
-  void AktSettExit(TEditReal* sender);
+  // The operator changed a control: its value goes into the settings. False as ReadSet.
+  bool AktSettChange(QObject* sender);
+  // Commits an edit's text as leaving it does: a number is shown in the edit's format and
+  // stored; text that is no number is refused with a message and false.
+  bool AktSettExit(TEditReal* sender);
   void xxEdDataInput(TEditReal* sender);
   void xxEdRangeLimit(TEditReal* sender);
   void AlIntCbChange();
@@ -412,6 +413,9 @@ private:
 
   // Read and write helpers (readwrite.cpp).
   bool ReadParamsWalk(bool class23);
+  // Writes the original-data copies of the first positions of the transfer order back to the
+  // instrument and restarts its measurement; true on success.
+  bool RollBackTrialValues(bool class23, int positions);
   // The current class's record holds only values the window can show and the settings file
   // can keep.
   bool CurrentRecordUsable() const;
@@ -422,8 +426,20 @@ private:
   // Restarts the poll interval of the live reading, unless the timer is stopped.
   void RestartCheckInstTim();
 
+  // The main window's edit, label and unit label of a field the wizards use.
+  struct TFieldControls {
+    QWidget* label;
+    TEditReal* edit;
+    QWidget* unit;
+  };
+  TFieldControls FieldControls(THostField field) const;
+
   std::string setFileName_;
   TPreferences prefs_{};
+  TSwitchParams trialSwitchRec_{};
+  // Set by ReadSet when a control's value was refused, for the callers that set a control.
+  bool storeRefused_ = false;
+  QList<QPointer<QWidget>> trialWizards_;
   std::unique_ptr<TInstLink> link_;
   int helpContext_ = HelpContextTransmitter;
   bool terminated_ = false;

@@ -19,6 +19,9 @@ namespace {
 constexpr int ReadNoDataSupprMs = 5000;
 
 const char* const TransferSuccessText = "Transfer was successful!";
+const char* const RestoreFailedText =
+    "It was impossible to save back the original data to the instrument!\r"
+    "Disconnect the instrument only if you see the main form on the screen! ";
 
 std::tm Now() {
   const std::time_t t = std::time(nullptr);
@@ -41,16 +44,6 @@ std::optional<TParam> ParamAt(bool class23, int position, bool original) {
 }
 
 } // namespace
-
-TSwitchParams WizSwitchRec{};
-
-bool WizardBackup() {
-  return MainForm != nullptr && MainForm->WriteAllParams(wmBackupAndWrite);
-}
-
-bool WizardRestore() {
-  return MainForm != nullptr && MainForm->WriteAllParams(wmRestore);
-}
 
 // ---- Read ----
 
@@ -101,7 +94,7 @@ bool TMainForm::ReadParamsWalk(bool class23) {
     if (!field)
       break;
     if (IsParamApplicable(*field))
-      failed = ReadParam(*field);
+      failed = !ReadParam(*field);
   }
   // An answer that the window cannot show or the settings file cannot keep fails the read.
   if (ok && !failed && !CurrentRecordUsable()) {
@@ -181,7 +174,7 @@ void TMainForm::WriteBtnClick() {
                true) != IdYes)
     return;
   TWaitCursor wait;
-  if (CheckInstrument(true)) {
+  if (CheckInstrument(TShow::Messages)) {
     if (IsAnalogFamily(sett->InstType())) {
       if (WriteAllParams(wmWrite)) {
         PrintAllowed = true;
@@ -225,6 +218,7 @@ bool TMainForm::WriteAllParams(TWriteMode mode) {
   if (!Ready() || !link_)
     return false;
   bool result = false;
+  bool rollBackFailed = false;
   {
     TWaitCursor wait;
     bool ok = link_->InstrumentReady();
@@ -235,9 +229,9 @@ bool TMainForm::WriteAllParams(TWriteMode mode) {
         ok = false;
     }
     if (mode == wmBackupAndWrite && ok)
-      ok = CheckSerialNo(false);
+      ok = CheckSerialNo(TSerialCheck::Remember);
     if (mode == wmRestore && ok)
-      ok = CheckSerialNo(true);
+      ok = CheckSerialNo(TSerialCheck::Compare);
     if (ok)
       ok = CheckProtCode(WrongProtCodeText);
     if (mode == wmWrite && ok)
@@ -245,23 +239,40 @@ bool TMainForm::WriteAllParams(TWriteMode mode) {
     bool failed = false;
     if (ok) {
       const bool class23 = IsClass23(sett->GetInstClass());
-      for (int i = 0; !failed; ++i) {
-        const std::optional<TParam> source = ParamAt(class23, i, mode == wmRestore);
+      // The operator's working record as it stands: a backup never loses it.
+      const TClass1Params working1 = sett->Class1;
+      const TClass23Params working23 = sett->Class23;
+      int position = 0;
+      for (; !failed; ++position) {
+        const std::optional<TParam> source = ParamAt(class23, position, mode == wmRestore);
         if (!source)
           break;
-        const std::optional<TParam> backup = ParamAt(class23, i, true);
+        const std::optional<TParam> backup = ParamAt(class23, position, true);
         if (mode == wmBackupAndWrite && IsParamApplicable(*backup))
-          failed = ReadParam(*backup);
+          failed = !ReadParam(*backup);
         if (!failed && IsParamApplicable(*source))
-          failed = WriteParam(*source);
+          failed = !WriteParam(*source);
       }
+      // The position that failed is not counted: the instrument kept its own value there.
+      const int written = failed ? position - 1 : position;
       // A value the instrument corrected is read back into the working record: one the window
-      // cannot show or keep fails the write, and the record goes back to its defaults.
+      // cannot show or keep fails the walk. A write goes back to the defaults; a backup gives
+      // the operator's record back as it was.
       if (!failed && mode != wmRestore && !CurrentRecordUsable()) {
         ErrorBox(AnalogLinkError(StatusUnusable));
-        sett->SetDefaults(true, true);
+        if (mode == wmBackupAndWrite) {
+          sett->Class1 = working1;
+          sett->Class23 = working23;
+        } else {
+          sett->SetDefaults(true, true);
+          sett->SetConfigRead(false);
+        }
         failed = true;
       }
+      // A backup that failed part-way takes its trial values out of the instrument again, so
+      // that no later store keeps them.
+      if (failed && mode == wmBackupAndWrite)
+        rollBackFailed = !RollBackTrialValues(class23, written);
       // The configuration is stored and taken into use only after a complete walk.
       if (!failed && mode != wmBackupAndWrite)
         failed = !link_->SendB10C(true);
@@ -275,10 +286,23 @@ bool TMainForm::WriteAllParams(TWriteMode mode) {
       sett->SetConfigRead(true);
     ShowInstIdentity();
   }
-  if (mode == wmRestore && !result)
-    WarningBox("It was impossible to save back the original data to the instrument!\r"
-               "Disconnect the instrument only if you see the main form on the screen! ");
+  if ((mode == wmRestore && !result) || rollBackFailed)
+    WarningBox(RestoreFailedText);
   return result;
+}
+
+bool TMainForm::RollBackTrialValues(bool class23, int positions) {
+  bool any = false;
+  for (int position = 0; position < positions; ++position) {
+    const std::optional<TParam> original = ParamAt(class23, position, true);
+    if (!original || !IsParamApplicable(*original))
+      continue;
+    if (!WriteParam(*original))
+      return false;
+    any = true;
+  }
+  // The instrument measures with its own values again.
+  return !any || link_->SendB10D(true);
 }
 
 // ---- Single parameters ----
@@ -301,15 +325,19 @@ bool TMainForm::IsParamApplicable(const TParam& field) const {
 }
 
 bool TMainForm::ReadParam(const TParam& field) {
+  if (!Ready() || !link_)
+    return false;
   TransRec rec{};
   const std::int32_t status = link_->ReadInstParam(rec, field);
-  return link_->CheckRWInst(status, rec, true, nullptr, false, &field);
+  return !link_->CheckRWInst(status, rec, true, nullptr, false, &field);
 }
 
 bool TMainForm::WriteParam(const TParam& field) {
+  if (!Ready() || !link_)
+    return false;
   TransRec rec{};
   const std::int32_t status = link_->WriteInstParam(rec, field);
-  return link_->CheckRWInst(status, rec, true, nullptr, true, &field);
+  return !link_->CheckRWInst(status, rec, true, nullptr, true, &field);
 }
 
 bool TMainForm::CurrentRecordUsable() const {

@@ -165,13 +165,12 @@ TEST_F(LiveTest, TheSwitchReadingFollowsTheWizardsTrialValues) {
   TMainForm& f = Connect(9, "Pressure = 12.34");
   TBenchControl::Get().Advance(4000);
   QWidget wizard;
-  f.HoseCalcForm = &wizard;
-  WizSwitchRec = f.sett->Switch;
-  WizSwitchRec.Hose_length = 2.5;
+  f.RegisterTrialWizard(&wizard);
+  f.TrialSwitchRecord() = f.sett->Switch;
+  f.TrialSwitchRecord().Hose_length = 2.5;
   f.ShowLiveReading(); // hidden: the instrument's own reading
   wizard.show();
   f.ShowLiveReading();
-  f.HoseCalcForm = nullptr;
   EXPECT_EQ(CallsOf("GetPressInst").size(), 1u);
   const std::vector<TBenchCall> trial = CallsOf("GetPressPar");
   ASSERT_EQ(trial.size(), 1u);

@@ -458,7 +458,7 @@ TEST_F(ReadWriteTest, ASwitchWithARecordOfANewerToolLoadsTheDefaults) {
 TEST_F(ReadWriteTest, WizardsBackUpTryOutAndRestoreTheInstrumentsValues) {
   TMainForm& f = ReadOn(10);
   Pick(f.IntCb, 2); // interval 3 in the window, 5 in the instrument
-  EXPECT_TRUE(WizardBackup());
+  EXPECT_TRUE(f.WizardBackup());
   EXPECT_EQ(port.messages, Msgs{});
   EXPECT_EQ(f.sett->OrigClass1.Speed, 5) << "the instrument's value in the copy";
   EXPECT_EQ(f.SavedSerialNo, "1234567");
@@ -471,7 +471,7 @@ TEST_F(ReadWriteTest, WizardsBackUpTryOutAndRestoreTheInstrumentsValues) {
   EXPECT_EQ(Ask(0xA204).BBAA, 3) << "the working value in the instrument";
 
   ClearTrace();
-  EXPECT_TRUE(WizardRestore());
+  EXPECT_TRUE(f.WizardRestore());
   EXPECT_EQ(port.messages, Msgs{});
   EXPECT_EQ(Ask(0xA204).BBAA, 5);
   cmds = AnalogCommands();
@@ -479,14 +479,50 @@ TEST_F(ReadWriteTest, WizardsBackUpTryOutAndRestoreTheInstrumentsValues) {
   EXPECT_EQ(f.sett->Class1.Speed, 3) << "the window keeps its working value";
 }
 
+TEST_F(ReadWriteTest, ABackupThatFailsPartWayTakesItsTrialValuesOutAgain) {
+  // The last position (the velocity output range, B30B) fails after the interval (B204) has
+  // been tried out.
+  TMainForm& f = ReadOn(10, "FaultLinkError = B30B");
+  Pick(f.IntCb, 2); // interval 3 in the window, 5 in the instrument
+  const TClass1Params working = f.sett->Class1;
+  EXPECT_FALSE(f.WizardBackup());
+  EXPECT_EQ(
+      port.messages,
+      (Msgs{{"Error", "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"}}));
+  EXPECT_EQ(Ask(0xA204).BBAA, 5) << "the instrument has its own interval back";
+  const std::vector<std::string> writes = Writes();
+  EXPECT_EQ(CountOf(writes, "B204"), 2) << "tried, then written back";
+  EXPECT_EQ(CountOf(writes, "B10C"), 0) << "nothing is stored";
+  ASSERT_FALSE(writes.empty());
+  EXPECT_EQ(writes.back(), "B10D") << "the instrument measures with its own values again";
+  EXPECT_EQ(std::memcmp(&f.sett->Class1, &working, sizeof working), 0)
+      << "the operator's working record stays";
+  EXPECT_TRUE(f.sett->ConfigRead());
+}
+
+TEST_F(ReadWriteTest, ABackupWhoseRollBackFailsToo) {
+  TMainForm& f = ReadOn(10, "FaultLinkError = B30B, B10D");
+  Pick(f.IntCb, 2);
+  EXPECT_FALSE(f.WizardBackup());
+  EXPECT_EQ(port.messages,
+            (Msgs{{"Error", "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"},
+                  {"Error", "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"
+                            "\rStatus: OO=0xb1, CC=0x0d, BBAA=0x0000, oo=0xb1, cc=0x0d, "
+                            "bbaa=0x0000"},
+                  {"Warning", "It was impossible to save back the original data to the "
+                              "instrument!\rDisconnect the instrument only if you see the main "
+                              "form on the screen! "}}));
+  EXPECT_EQ(Ask(0xA204).BBAA, 5);
+}
+
 TEST_F(ReadWriteTest, ARestoreToAnotherInstrumentIsRefused) {
   TMainForm& f = ReadOn(10);
-  ASSERT_TRUE(WizardBackup());
+  ASSERT_TRUE(f.WizardBackup());
   // Another transmitter is connected in the meantime.
   StartBench(Com(1, "Instrument = DravonDat\nSerial = 7777777\nRangeMax = 200"));
   f.ReopenLink();
   ClearTrace();
-  EXPECT_FALSE(WizardRestore());
+  EXPECT_FALSE(f.WizardRestore());
   EXPECT_EQ(port.messages,
             (Msgs{{"Error", "Wrong Serial Number! "},
                   {"Warning", "It was impossible to save back the original data to the "
