@@ -14,18 +14,10 @@
 #include "ui/controls/editreal.h"
 #include "ui/dialogs/enterprcode.h"
 #include "ui/dialogs/wizardcommon.h"
+#include "ui/help/helpcontexts.h"
 #include "ui/help/helpsystem.h"
 
 namespace dtool {
-
-namespace {
-
-constexpr int HelpContextForm = 3001;
-constexpr int HelpContextOldCode = 3010;
-constexpr int HelpContextNewCode = 3020;
-constexpr int HelpContextDisable = 3030;
-
-} // namespace
 
 TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
     : QDialog(ctx.Owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -34,7 +26,7 @@ TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
       ctx_(ctx) {
   setObjectName(QStringLiteral("SetProtectForm"));
   setWindowTitle(QStringLiteral("Change protection code"));
-  SetHelpContext(this, HelpContextForm);
+  SetHelpContext(this, helpctx::ChangeCode);
 
   auto makeCodeEdit = [this](const char* name, int helpContext) {
     TEditReal* edit = NewCodeEdit(this, name);
@@ -54,15 +46,15 @@ TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
 
   OldCdLb = new QLabel(QStringLiteral("Old code"), this);
   OldCdLb->setObjectName(QStringLiteral("OldCdLb"));
-  OldCdEd = makeCodeEdit("OldCdEd", HelpContextOldCode);
+  OldCdEd = makeCodeEdit("OldCdEd", helpctx::OldCode);
   OldCdLb->setBuddy(OldCdEd->InputEdit());
   NewCdLb = new QLabel(QStringLiteral("New code"), this);
   NewCdLb->setObjectName(QStringLiteral("NewCdLb"));
-  NewCdEd = makeCodeEdit("NewCdEd", HelpContextNewCode);
+  NewCdEd = makeCodeEdit("NewCdEd", helpctx::NewCode);
   NewCdLb->setBuddy(NewCdEd->InputEdit());
 
   DisableBtn = makeButton("DisableBtn", "&Disable code");
-  SetHelpContext(DisableBtn, HelpContextDisable);
+  SetHelpContext(DisableBtn, helpctx::DisableCode);
   OkBtn = makeButton("OkBtn", "OK");
   OkBtn->setDefault(true);
   CancelBtn = makeButton("CancelBtn", "Cancel");
@@ -187,7 +179,7 @@ void TSetProtectForm::xxEdRangeError(TEditReal*, double, double, bool& update) {
 }
 
 void TSetProtectForm::HelpBtnClick() {
-  ShowHelpTopic(HelpContextForm, QLatin1String(SubHelpWindow));
+  ShowHelpTopic(helpctx::ChangeCode, QLatin1String(SubHelpWindow));
 }
 
 void TSetProtectForm::showEvent(QShowEvent* event) {

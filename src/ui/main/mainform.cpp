@@ -303,11 +303,11 @@ int TMainForm::HelpContext() const {
 void TMainForm::SetHelpContextForType() {
   const int type = sett ? sett->InstType() : 0;
   if (IsStaticType(type))
-    helpContext_ = HelpContextStatic;
+    helpContext_ = helpctx::Static;
   else if (type == 10 || type == 11)
-    helpContext_ = HelpContextTransmitter;
+    helpContext_ = helpctx::Transmitter;
   else
-    helpContext_ = HelpContextSwitch;
+    helpContext_ = helpctx::Switch;
   SetHelpContext(this, helpContext_);
 }
 
@@ -411,7 +411,7 @@ void TMainForm::ActHelpXXXExecute(QAction* sender) {
 }
 
 void TMainForm::BitBtn1Click() {
-  ShowHelpTopicInWindow(QString::fromLatin1(SubHelpWindow), HelpContextNozzle);
+  ShowHelpTopicInWindow(QString::fromLatin1(SubHelpWindow), helpctx::Nozzle);
 }
 
 bool TMainForm::OpenBrowser(const QString& url) {

@@ -26,6 +26,7 @@
 #include "ui/dialogs/dialoghost.h"
 #include "ui/dialogs/protection.h"
 #include "ui/dialogs/wizardcommon.h"
+#include "ui/help/helpcontexts.h"
 
 class QAction;
 class QActionGroup;
@@ -57,12 +58,6 @@ QString HomepageUrl();
 // Texts of the window (the invalid-value text is the dialogs' one).
 inline constexpr const char* TestModeOption = "/K58";
 inline constexpr const char* TestModeCaption = "-> TEST 33 MODE";
-
-// Help contexts of the main window by instrument family, and of the nozzle topic.
-inline constexpr int HelpContextTransmitter = 1000;
-inline constexpr int HelpContextSwitch = 1001;
-inline constexpr int HelpContextStatic = 1002;
-inline constexpr int HelpContextNozzle = 10000;
 
 // The transfer log beside the program.
 inline constexpr const char* LogFileBaseName = "InstLog.txt";
@@ -441,7 +436,7 @@ private:
   bool storeRefused_ = false;
   QList<QPointer<QWidget>> trialWizards_;
   std::unique_ptr<TInstLink> link_;
-  int helpContext_ = HelpContextTransmitter;
+  int helpContext_ = helpctx::Transmitter;
   bool terminated_ = false;
   bool settingsLoaded_ = false;
   bool destroying_ = false;
