@@ -21,6 +21,31 @@ inline constexpr int OldCode = 3010;
 inline constexpr int NewCode = 3020;
 inline constexpr int DisableCode = 3030;
 
+// Preferences: the window's topic, with the unit and port groups as anchors in it.
+inline constexpr int Preferences = 2001;
+inline constexpr int PressUnit = 2000;
+inline constexpr int VelocityUnit = 2005;
+inline constexpr int AtmUnit = 2010;
+inline constexpr int HoseUnit = 2020;
+inline constexpr int ComPort = 2030;
+
+// "Type of Instrument".
+inline constexpr int TypeOfInstrument = 10800;
+
+// "Filter (moving average)": the window (its help button) and its list.
+inline constexpr int MovAver = 10;
+inline constexpr int MovAverList = 11;
+
+// "About".
+inline constexpr int About = 10900;
+
+// The absolute pressure wizard and its controls.
+inline constexpr int AtmPressWizard = 7000;
+inline constexpr int Altitude = 7010;
+inline constexpr int Temperature = 7020;
+inline constexpr int AtmCalculate = 7030;
+inline constexpr int AtmUseResult = 7040;
+
 } // namespace helpctx
 
 struct THelpContextEntry {
@@ -28,7 +53,7 @@ struct THelpContextEntry {
   const char* What; // the window or control, for the test's messages
 };
 
-// Every context above, once.
+// Every context above that a window of the program uses, once.
 std::span<const THelpContextEntry> HelpContextRegistry();
 
 } // namespace dtool
