@@ -85,7 +85,8 @@ TEST_F(SwitchBench, SwitchCorrectsWhatItCannotHold) {
   p.Hose_length = 45;
   p.Gain_Sens = 0.1;
   p.AlInt = 0;
-  p.Al1Dly = 200;
+  p.Al1Dly = 250;
+  p.Al2Dly = 240;
   p.Al1Thre = -900;
   p.Al2Thre = 0.1;
   p.Reserved35[2] = 0x55;
@@ -103,6 +104,7 @@ TEST_F(SwitchBench, SwitchCorrectsWhatItCannotHold) {
   EXPECT_EQ(read.Gain_Sens, gainMin);
   EXPECT_EQ(read.AlInt, 1);
   EXPECT_EQ(read.Al1Dly, maxDly);
+  EXPECT_EQ(read.Al2Dly, 240) << "the longest delay the tool offers";
   EXPECT_EQ(read.Al1Thre, -threMax) << "the sign is the direction";
   EXPECT_EQ(read.Al2Thre, threMin);
   EXPECT_EQ(read.Reserved35[2], 0);
@@ -112,7 +114,7 @@ TEST_F(SwitchBench, ConstantsByIdAndUnknownIds) {
   const struct {
     std::int32_t id;
     std::int32_t value;
-  } iconsts[] = {{6, 60}, {9, 1}, {10, 20}};
+  } iconsts[] = {{6, 240}, {9, 1}, {10, 20}};
   for (const auto& c : iconsts) {
     std::int32_t v = -1;
     EXPECT_EQ(sw->GetIConst(&v, c.id), 0);

@@ -499,7 +499,7 @@ TEST_F(SystemBench, TraceWritesEveryExchange) {
   for (const char* expected :
        {"\tDDatDll\tCOM1\tOpenCom\t\t\t0\n",
         "\tDDatDll\tCOM1\tTransCmd\tOO=A1 CC=09 BBAA=0000\too=A1 cc=00 bbaa=0004\t0\n",
-        "\tDSwitch\tCOM2\tOpenComOnly\t\t\t0\n", "\tDSwitch\t-\tGetIConst\tid=6\t60\t0\n"})
+        "\tDSwitch\tCOM2\tOpenComOnly\t\t\t0\n", "\tDSwitch\t-\tGetIConst\tid=6\t240\t0\n"})
     EXPECT_NE(lines.find(expected), std::string::npos) << expected << "\nin\n" << lines;
 }
 
