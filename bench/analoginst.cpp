@@ -369,8 +369,11 @@ bool TAnalogInstrument::TakeStoreRequest() {
 
 void TAnalogInstrument::Tick(std::int64_t now) {
   if (zeroPending_ && now >= zeroBusyUntil_) {
+    // The "Z" models store the zero they have taken themselves.
     zeroPending_ = false;
     working_.Zero = SensorOffset();
+    stored_.Zero = working_.Zero;
+    storeRequested_ = true;
   }
   const TFaults& f = setup_.Faults;
   if (f.ErrorEventNr >= 0 && !errorEventDone_ && Operational(now) &&

@@ -331,6 +331,45 @@ TEST_F(AnalogBench, ZModelsStayBusyWhileTheyTakeTheZero) {
   EXPECT_NEAR(p, 10.0, 1e-4);
 }
 
+TEST_F(AnalogBench, ZModelsStoreTheirZeroThemselvesOtherModelsWithB10C) {
+  // The program stores right after B2FF; a "Z" model is still busy then.
+  const struct {
+    const char* instrument;
+    double afterPowerCycle;
+  } cases[] = {{"Dravon-STV Z", 10.0}, {"Dravon-STV", 12.0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.instrument);
+    ASSERT_EQ(UseBench(OnePort(std::string("Instrument = ") + c.instrument +
+                               "\nPressure = 10\nSensorOffset = 2")),
+              0);
+    OpenAnalog(1);
+    EXPECT_EQ(Ask(1, 0xB2FF).CC, 0);
+    Advance(3000);
+    EXPECT_EQ(Ask(1, 0xA2FF).BBAA, 0);
+    float p = 0;
+    ASSERT_EQ(an->GetPressInst(1, &p), 0);
+    EXPECT_NEAR(p, 10.0, 1e-4) << "zero taken";
+    ASSERT_EQ(bench.PowerCycle(1), 0);
+    Advance(3000);
+    ASSERT_EQ(an->GetPressInst(1, &p), 0);
+    EXPECT_NEAR(p, c.afterPowerCycle, 1e-4) << "without B10C";
+  }
+
+  // A store sent before the "Z" model has its zero keeps the zero too, across runs.
+  const std::string z = OnePort("Instrument = Dravon-STS Z\nSerial = 77\nPressure = 10\n"
+                                "SensorOffset = 2\nZeroBusyMs = 3000");
+  ASSERT_EQ(UseBench(z), 0);
+  OpenAnalog(1);
+  Ask(1, 0xB2FF);
+  Ask(1, 0xB10C);
+  Advance(3000);
+  ASSERT_EQ(UseBench(z), 0);
+  OpenAnalog(1);
+  float p = 0;
+  ASSERT_EQ(an->GetPressInst(1, &p), 0);
+  EXPECT_NEAR(p, 10.0, 1e-4);
+}
+
 // ---- Output and display ----
 
 TEST_F(AnalogBench, OutputFollowsThePressureAndTheSetPoints) {
