@@ -1,6 +1,7 @@
 // The emulated switch, through DSwitch as the program loads it.
 #include "benchharness.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -189,6 +190,50 @@ TEST_F(SwitchBench, ZeroAdjustmentAndMovingAverage) {
   ASSERT_EQ(bench.SetPressure(1, 60), 0);
   ASSERT_EQ(sw->GetPressInst(1, &p), 0);
   EXPECT_NEAR(p, 60.0, 1e-3) << "a constant stays constant through the filter";
+}
+
+TEST_F(SwitchBench, TheRightTrialGainCancelsTheSensorsGainError) {
+  // The sensor reads 25 % high: a gain of 0.8 gives the pressure at the ports.
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonSwitch\nPressure = 80\nGainError = 1.25\n"), 0)
+      << Messages();
+  OpenSwitch(1);
+  float p = 0;
+  ASSERT_EQ(sw->GetPressInst(1, &p), 0);
+  EXPECT_NEAR(p, 100.0, 1e-3);
+  ASSERT_EQ(sw->GetPressPar(1, &p, 0.3f, 966.0f, 50.0f, 0.8f), 0);
+  EXPECT_NEAR(p, 80.0, 1e-3);
+  TSwitchParams c{};
+  ASSERT_EQ(sw->GetConf(1, &c), 0);
+  c.Gain_Sens = 0.8;
+  ASSERT_EQ(sw->SetConf(1, c, 0), 0);
+  ASSERT_EQ(sw->GetPressInst(1, &p), 0);
+  EXPECT_NEAR(p, 80.0, 1e-3);
+}
+
+TEST_F(SwitchBench, FilterIsTakenWhicheverLibraryHoldsThePortAndKeptOverReopening) {
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonSwitch\nPressure = 50\nPressureNoise = 5\n"), 0);
+  auto spread = [this] {
+    double lo = 1e9, hi = -1e9;
+    for (int i = 0; i < 40; ++i) {
+      Advance(750);
+      float p = 0;
+      EXPECT_EQ(sw->GetPressInst(1, &p), 0);
+      lo = std::min(lo, double(p));
+      hi = std::max(hi, double(p));
+    }
+    return hi - lo;
+  };
+  EXPECT_EQ(sw->SetMovAverFilt(1, 20), 0) << "port closed";
+  ASSERT_EQ(an->OpenCom(1), 0);
+  EXPECT_EQ(sw->SetMovAverFilt(1, 20), 0) << "port held by DDatDll";
+  EXPECT_EQ(sw->SetMovAverFilt(1, 21), 4) << "the bounds hold all the same";
+  ASSERT_EQ(an->CloseCom(1), 0);
+  OpenSwitch(1);
+  const double filtered = spread();
+  ASSERT_EQ(sw->SetMovAverFilt(1, 1), 0);
+  const double raw = spread();
+  EXPECT_GT(raw, 4.0);
+  EXPECT_LT(filtered, raw / 2);
 }
 
 } // namespace
