@@ -2,6 +2,7 @@
 // The bench's trace of library calls, one call a line: bench time, library, port, function,
 // request, answer, status, separated by tabs; lines starting with '#' are comments, among them
 // the bench's notes on the instruments.
+#include <charconv>
 #include <cstdint>
 #include <fstream>
 #include <sstream>
@@ -51,13 +52,14 @@ inline std::vector<TBenchNote> ReadBenchNotes(const std::string& path) {
   std::ifstream in(path);
   std::string line;
   while (std::getline(in, line)) {
-    if (line.size() < 3 || line[0] != '#' || line[1] != ' ' || line[2] < '0' || line[2] > '9')
+    if (line.size() < 3 || line[0] != '#' || line[1] != ' ')
       continue;
     const std::size_t tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
-    if (tab1 == std::string::npos || tab2 == std::string::npos)
-      continue;
-    notes.push_back({std::stoll(line.substr(2, tab1 - 2)), line.substr(tab1 + 1, tab2 - tab1 - 1),
-                     line.substr(tab2 + 1)});
+    std::int64_t time = 0;
+    if (tab1 == std::string::npos || tab2 == std::string::npos ||
+        std::from_chars(line.data() + 2, line.data() + tab1, time).ptr != line.data() + tab1)
+      continue; // the header, or no note
+    notes.push_back({time, line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)});
   }
   return notes;
 }
