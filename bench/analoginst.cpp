@@ -131,14 +131,9 @@ bool TAnalogInstrument::Knows(std::uint16_t command) const {
 std::int32_t TAnalogInstrument::Exchange(TransRec& rec, std::int64_t now) {
   Advance(now);
   const std::uint16_t command = static_cast<std::uint16_t>(rec.OO << 8 | rec.CC);
-  const TFaults& faults = setup_.Faults;
-  if (auto it = faults.LinkErrorCmd.find(command); it != faults.LinkErrorCmd.end())
-    return it->second;
-  if (faults.Unknown.count(command) != 0 || !Knows(command))
+  if (!Knows(command))
     return AnStatusUnknownCommand;
-  TAnswer a = Handle(command, rec.BBAA, now);
-  if (auto it = faults.Answer.find(command); it != faults.Answer.end())
-    a.CC = it->second;
+  const TAnswer a = Handle(command, rec.BBAA, now);
   rec.CC = a.CC;
   rec.BBAA = a.BBAA;
   return 0;
@@ -340,7 +335,8 @@ TAnalogInstrument::TAnswer TAnalogInstrument::SetOutput(TOutputMode mode, std::u
 
 void TAnalogInstrument::OnPowerUp(std::int64_t) {
   ResetWorking();
-  ClearErrors();
+  errors_.clear();
+  errorEvents_ = 0;
 }
 
 void TAnalogInstrument::ResetWorking() {
@@ -351,16 +347,30 @@ void TAnalogInstrument::ResetWorking() {
   shownUnit_ = Reg(reg::DispUnit);
 }
 
+TErrRec TAnalogInstrument::LastError() {
+  if (errors_.empty())
+    return TErrRec{0, 0, 0};
+  errors_.front().Reported = true;
+  return errors_.front().Rec;
+}
+
+void TAnalogInstrument::ClearErrors() {
+  if (!errors_.empty() && errors_.front().Reported)
+    errors_.pop_front();
+}
+
 void TAnalogInstrument::RaiseError(std::uint16_t errNr, std::int64_t now) {
-  lastError_ = TErrRec{ErrKindInstrument, 0, errNr};
-  errorEvent_ = true;
+  if (errors_.size() < MaxPendingErrors) {
+    errors_.push_back({TErrRec{ErrKindInstrument, 0, errNr}, false});
+    ++errorEvents_;
+  }
   // The instrument starts up again, with what it had stored.
   Restart(now);
   ResetWorking();
 }
 
-bool TAnalogInstrument::TakeErrorEvent() {
-  return std::exchange(errorEvent_, false);
+int TAnalogInstrument::TakeErrorEvents() {
+  return std::exchange(errorEvents_, 0);
 }
 
 bool TAnalogInstrument::TakeStoreRequest() {
@@ -369,8 +379,11 @@ bool TAnalogInstrument::TakeStoreRequest() {
 
 void TAnalogInstrument::Tick(std::int64_t now) {
   if (zeroPending_ && now >= zeroBusyUntil_) {
+    // The "Z" models store the zero they have taken themselves.
     zeroPending_ = false;
     working_.Zero = SensorOffset();
+    stored_.Zero = working_.Zero;
+    storeRequested_ = true;
   }
   const TFaults& f = setup_.Faults;
   if (f.ErrorEventNr >= 0 && !errorEventDone_ && Operational(now) &&
@@ -484,12 +497,9 @@ bool TAnalogInstrument::Output(std::int64_t now, double& signal, TOutputMode& mo
   const double z = Flag(reg::OutputFlags, reg::SelLiveZero) ? 4.0 : 0.0;
   double scale = z; // the nominal signal on the scale 0..20
   if (outputMode_ == TOutputMode::Measuring) {
-    const bool velocity = Flag(reg::OutputFlags, reg::SelOutputVelocity);
     float x = 0;
-    const double from = velocity ? static_cast<std::int16_t>(Reg(reg::AnVelocityFrom)) / 1000.0
-                                 : static_cast<std::int16_t>(Reg(reg::AnFrom)) / 100.0;
-    const double to = velocity ? static_cast<std::int16_t>(Reg(reg::AnVelocityTo)) / 1000.0
-                               : static_cast<std::int16_t>(Reg(reg::AnTo)) / 100.0;
+    double from = 0, to = 0;
+    const bool velocity = OutputRange(from, to);
     const std::int32_t code = velocity ? Velocity(now, x) : Pressure(now, x);
     if (code == anreading::Valid && to != from)
       scale = z + (x - from) / (to - from) * (20.0 - z);
@@ -506,6 +516,54 @@ bool TAnalogInstrument::Output(std::int64_t now, double& signal, TOutputMode& mo
   const double physical = scale * setup_.OutputGain + setup_.OutputOffset;
   signal = setup_.CurrentOutput ? physical : physical / 2.0;
   return true;
+}
+
+bool TAnalogInstrument::OutputRange(double& from, double& to) const {
+  const bool velocity = Flag(reg::OutputFlags, reg::SelOutputVelocity);
+  from = velocity ? static_cast<std::int16_t>(Reg(reg::AnVelocityFrom)) / 1000.0
+                  : static_cast<std::int16_t>(Reg(reg::AnFrom)) / 100.0;
+  to = velocity ? static_cast<std::int16_t>(Reg(reg::AnVelocityTo)) / 1000.0
+                : static_cast<std::int16_t>(Reg(reg::AnTo)) / 100.0;
+  return velocity;
+}
+
+std::string TAnalogInstrument::OutputState(std::int64_t now, std::string& signal) const {
+  double value = 0;
+  TOutputMode mode = TOutputMode::Measuring;
+  if (!Output(now, value, mode))
+    return {};
+  // A voltage output shows half the numbers of the current scale.
+  const double perUnit = setup_.CurrentOutput ? 1.0 : 2.0;
+  const std::string unit = setup_.CurrentOutput ? " mA" : " V";
+  signal = FixedText(value, 3) + unit;
+  if (!Operational(now))
+    return "starting up";
+  std::string words;
+  switch (mode) {
+  case TOutputMode::Measuring:
+    words = "measuring";
+    break;
+  case TOutputMode::Calibration:
+    words = "calibration " + FixedText(setPoint_ / 100.0, 2) + " % without gain and offset";
+    break;
+  case TOutputMode::Test:
+    words = "test " + FixedText(setPoint_ / 100.0, 2) + " %";
+    break;
+  }
+  double from = 0, to = 0;
+  const bool velocity = OutputRange(from, to);
+  const double z = Flag(reg::OutputFlags, reg::SelLiveZero) ? 4.0 : 0.0;
+  return words + ", " + RealText(from) + ".." + RealText(to) + (velocity ? " m/s" : " Pa") +
+         " on " + RealText(z / perUnit) + ".." + RealText(20.0 / perUnit) + unit + ", gain " +
+         FixedText(Reg(reg::AnGain) / 10000.0, 4) + ", offset " +
+         FixedText(static_cast<std::int16_t>(Reg(reg::AnOffset)) / 10000.0 / perUnit, 4) + unit;
+}
+
+std::string TAnalogInstrument::DisplayState() const {
+  if (!TypeHasDisplay(Type()))
+    return {};
+  return "contrast " + std::to_string(Reg(reg::DispContrast)) + ", unit " +
+         DisplayUnits[std::clamp<int>(shownUnit_, 1, 11) - 1].Text;
 }
 
 bool TAnalogInstrument::Display(std::int64_t now, std::string& text, int& contrast) const {

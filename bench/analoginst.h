@@ -3,6 +3,7 @@
 // configuration registers with their permissible values, protection code and lock-out,
 // control registers, zero calibration, analog output, display, live readings and errors.
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 
@@ -27,6 +28,9 @@ inline constexpr std::uint16_t Identify = 0xF001, State = 0xA100, RangeMax = 0xA
 // Instrument status codes of the bench beyond those the tool knows by name.
 inline constexpr std::uint8_t CcBadSelector = 2; // a flag register got an unknown selector
 
+// How many instrument errors wait to be reported; further ones are lost.
+inline constexpr std::size_t MaxPendingErrors = 16;
+
 // How many wrong codes the instrument takes before it locks itself, and for how long.
 inline constexpr int WrongCodesBeforeLock = 10;
 inline constexpr std::int64_t LockMs = 3600 * 1000;
@@ -41,8 +45,7 @@ public:
   // The library's family code of the type (GetInstType).
   std::int32_t FamilyCode() const;
 
-  // One command: 0 with the answer written over rec, or AnStatusUnknownCommand, or an
-  // injected link status.
+  // One command: 0 with the answer written over rec, or AnStatusUnknownCommand.
   std::int32_t Exchange(TransRec& rec, std::int64_t now);
 
   // Live readings with their reading codes.
@@ -51,11 +54,14 @@ public:
   // Kind of the measurement records: velocity when the serial output carries velocity.
   std::int32_t RecordKind() const;
 
-  // Instrument errors: the latest one, and whether one was reported since the last call.
-  TErrRec LastError() const { return lastError_; }
-  void ClearErrors() { lastError_ = TErrRec{0, 0, 0}; }
+  // Instrument errors wait in order: GetLastError reports the oldest, ClrErrors clears the
+  // one reported, and an error that comes meanwhile is reported after it, with an event of
+  // its own.
+  TErrRec LastError();
+  void ClearErrors();
   void RaiseError(std::uint16_t errNr, std::int64_t now);
-  bool TakeErrorEvent();
+  // The error events since the last call.
+  int TakeErrorEvents();
 
   // The port was closed: a protection code presented is forgotten.
   void PortClosed() { unlocked_ = false; }
@@ -68,6 +74,11 @@ public:
 
   bool Output(std::int64_t now, double& signal, TOutputMode& mode) const;
   bool Display(std::int64_t now, std::string& text, int& contrast) const;
+  // The display's contrast and unit in words; empty for a type without a display.
+  std::string DisplayState() const;
+  // What drives the output and how it is set up, in words, and the signal now; empty for a
+  // type without an output. The words change only when the mode or the set-up does.
+  std::string OutputState(std::int64_t now, std::string& signal) const;
 
   std::int64_t NextEventAt() const override;
 
@@ -105,6 +116,8 @@ private:
   double Gain() const;
   double VelocityC() const;
   double VelocityN() const { return Reg(reg::VelocityN) / 10000.0; }
+  // What the output maps onto its signal: pressure (Pa) or velocity (m/s), from and to.
+  bool OutputRange(double& from, double& to) const;
   double Measured(std::int64_t t) const;
   double Filtered(std::int64_t now) const;
   std::int32_t ReadingCode(std::int64_t now) const;
@@ -122,8 +135,12 @@ private:
   TOutputMode outputMode_ = TOutputMode::Measuring;
   std::uint16_t setPoint_ = 0;
   std::uint16_t shownUnit_ = 1; // the display unit in use since the last restart
-  TErrRec lastError_{0, 0, 0};
-  bool errorEvent_ = false;
+  struct TPendingError {
+    TErrRec Rec;
+    bool Reported; // by GetLastError
+  };
+  std::deque<TPendingError> errors_;
+  int errorEvents_ = 0;
   bool errorEventDone_ = false;
 };
 

@@ -108,9 +108,7 @@ std::int32_t TBench::Open(TPort& p, TLib lib, std::int64_t now) {
       inst->PowerUp(now);
     p.RecordsDelivered = p.RecordsReported = inst->RecordCount();
   }
-  if (p.Switch)
-    p.Switch->SetFilter(1);
-  p.ErrorPending = false;
+  p.ErrorEvents = 0;
   StartThread();
   return linkstatus::Ok;
 }
@@ -127,6 +125,8 @@ std::int32_t TBench::Close(TPort& p, TLib lib) {
   }
   if (p.Analog)
     p.Analog->PortClosed();
+  if (p.Original && p.Original->Analog)
+    p.Original->Analog->PortClosed();
   return linkstatus::Ok;
 }
 
@@ -136,11 +136,37 @@ void TBench::Sync(TPort& p, std::int64_t now) {
     return;
   inst->Advance(now);
   if (p.Analog) {
-    if (p.Analog->TakeErrorEvent())
-      p.ErrorPending = true;
+    p.ErrorEvents = std::min<int>(p.ErrorEvents + p.Analog->TakeErrorEvents(),
+                                  static_cast<int>(MaxPendingErrors));
     if (p.Analog->TakeStoreRequest())
       Persist(p);
   }
+}
+
+std::int32_t TBench::FunctionFault(TPort& p, const char* function) {
+  const auto& faults = p.Setup.Faults.LinkErrorFn;
+  const auto it = faults.find(function);
+  if (it == faults.end())
+    return 0;
+  const std::int64_t use = ++p.FunctionUses[function];
+  return use > it->second.After ? it->second.Value : 0;
+}
+
+TBench::TCommandFaults TBench::CommandFaults(TPort& p, std::uint16_t command) {
+  const TFaults& f = p.Setup.Faults;
+  const auto link = f.LinkErrorCmd.find(command);
+  const auto unknown = f.Unknown.find(command);
+  const auto answer = f.Answer.find(command);
+  TCommandFaults due;
+  if (link == f.LinkErrorCmd.end() && unknown == f.Unknown.end() && answer == f.Answer.end())
+    return due;
+  const std::int64_t use = ++p.CommandUses[command];
+  if (link != f.LinkErrorCmd.end() && use > link->second.After)
+    due.LinkStatus = link->second.Value;
+  due.Unknown = unknown != f.Unknown.end() && use > unknown->second.After;
+  if (answer != f.Answer.end() && use > answer->second.After)
+    due.Answer = static_cast<std::uint8_t>(answer->second.Value);
+  return due;
 }
 
 void TBench::Persist(TPort& p) {
@@ -166,21 +192,25 @@ std::int32_t TBench::Run(TLib lib, const char* function, std::int32_t port, cons
     std::lock_guard<std::mutex> lock(mutex_);
     EnsureLoaded();
     TExchange ex;
+    TPort* p = nullptr;
+    std::int64_t now = 0;
     if (port < FirstComPort || port > LastComPort) {
       status = linkstatus::PortOutOfRange;
     } else {
-      TPort& p = ports_[static_cast<std::size_t>(port - 1)];
-      const std::int64_t now = clock_.Now();
-      Sync(p, now);
-      const std::int32_t injected = p.Setup.Faults.FunctionError(function);
-      status = injected != 0 ? injected : body(p, now, ex);
-      Sync(p, now);
-      if (Holds(p, lib))
-        latency = p.Setup.LatencyMs;
-      errorPending = p.ErrorPending;
+      p = &ports_[static_cast<std::size_t>(port - 1)];
+      now = clock_.Now();
+      Sync(*p, now);
+      const std::int32_t injected = FunctionFault(*p, function);
+      status = injected != 0 ? injected : body(*p, now, ex);
+      Sync(*p, now);
+      if (Holds(*p, lib))
+        latency = p->Setup.LatencyMs;
+      errorPending = p->ErrorEvents > 0;
     }
     ++exchanges_;
     TraceLine(lib, port, function, ex, status);
+    if (p != nullptr)
+      Observe(*p, port, now);
   }
   if (errorPending)
     wake_.notify_all();
@@ -253,7 +283,14 @@ std::int32_t TBench::AnTransCmd(std::int32_t port, TransRec* rec) {
       return linkstatus::PortNotOpen;
     if (!p.Analog)
       return benchstatus::NoAnswer;
+    const TCommandFaults due = CommandFaults(p, static_cast<std::uint16_t>(rec->OO << 8 | rec->CC));
+    if (due.LinkStatus != 0)
+      return due.LinkStatus;
+    if (due.Unknown)
+      return AnStatusUnknownCommand;
     const std::int32_t status = p.Analog->Exchange(*rec, now);
+    if (status == 0 && due.Answer)
+      rec->CC = *due.Answer;
     if (status == 0)
       ex.Answer = RecText(*rec, true);
     return status;
@@ -343,14 +380,14 @@ std::int32_t TBench::SwSetRecEventProc(std::int32_t port, TRecEventProc* proc) {
 std::int32_t TBench::SwSetMovAverFilt(std::int32_t port, std::int32_t length) {
   return Run(TLib::Switch, "SetMovAverFilt", port, [length](TPort& p, std::int64_t, TExchange& ex) {
     ex.Request = "length=" + std::to_string(length);
-    if (!Holds(p, TLib::Switch))
-      return linkstatus::PortNotOpen;
     std::int32_t min = 0, max = 0;
     TSwitchInstrument::IConst(swiconst::I_MAVR_MIN, min);
     TSwitchInstrument::IConst(swiconst::I_MAVR_MAX, max);
     if (length < min || length > max)
       return benchstatus::BadArgument;
-    // The filter belongs to the library; it keeps it also with nothing connected.
+    // The filter is the library's setting for the port number: it is taken whether the port
+    // is held by this library, by the other one or by none, and kept with nothing connected.
+    p.SwFilter = length;
     if (p.Switch)
       p.Switch->SetFilter(length);
     return linkstatus::Ok;
@@ -599,24 +636,69 @@ void TBench::LoadLocked(const std::string& file, const std::string& stateFolder)
   for (int i = 0; i < PortCount; ++i) {
     TPort& p = ports_[static_cast<std::size_t>(i)];
     p = TPort{};
-    p.Setup = setup.Ports[static_cast<std::size_t>(i)];
-    if (!p.Setup.Connected())
-      continue;
-    p.StateKey = StateKeyOf(p.Setup, i);
-    // A stored state made for other factory settings belongs to another instrument.
-    const TIniSection* stored = state_.Find(p.StateKey);
-    if (stored != nullptr && stored->Get("Stamp") != p.Setup.FactoryStamp)
-      stored = nullptr;
-    if (p.Setup.IsSwitch()) {
-      p.Switch = std::make_unique<TSwitchInstrument>(p.Setup);
-      if (stored != nullptr)
-        p.Switch->Load(*stored);
-    } else {
-      p.Analog = std::make_unique<TAnalogInstrument>(p.Setup);
-      if (stored != nullptr)
-        p.Analog->Load(*stored);
-    }
+    TDevice device = MakeDevice(setup.Ports[static_cast<std::size_t>(i)], i);
+    p.Setup = std::move(device.Setup);
+    p.Analog = std::move(device.Analog);
+    p.Switch = std::move(device.Switch);
+    p.StateKey = std::move(device.StateKey);
   }
+}
+
+TBench::TDevice TBench::MakeDevice(const TPortSetup& setup, int portIndex) const {
+  TDevice d;
+  d.Setup = setup;
+  if (!setup.Connected())
+    return d;
+  d.StateKey = StateKeyOf(setup, portIndex);
+  // A stored state made for other factory settings belongs to another instrument.
+  const TIniSection* stored = state_.Find(d.StateKey);
+  if (stored != nullptr && stored->Get("Stamp") != setup.FactoryStamp)
+    stored = nullptr;
+  if (setup.IsSwitch()) {
+    d.Switch = std::make_unique<TSwitchInstrument>(setup);
+    if (stored != nullptr)
+      d.Switch->Load(*stored);
+  } else {
+    d.Analog = std::make_unique<TAnalogInstrument>(setup);
+    if (stored != nullptr)
+      d.Analog->Load(*stored);
+  }
+  return d;
+}
+
+TBench::TDevice TBench::TakeDevice(TPort& p) {
+  TDevice d{p.Setup, std::move(p.Analog), std::move(p.Switch), std::move(p.StateKey)};
+  p.Analog.reset();
+  p.Switch.reset();
+  p.StateKey.clear();
+  return d;
+}
+
+void TBench::PutDevice(TPort& p, TDevice device, std::int64_t now) {
+  // The port keeps what belongs to it.
+  TPortSetup setup = std::move(device.Setup);
+  setup.Available = p.Setup.Available;
+  setup.LatencyMs = p.Setup.LatencyMs;
+  setup.Faults.SetLineFaults(p.Setup.Faults);
+  p.Setup = std::move(setup);
+  p.Analog = std::move(device.Analog);
+  p.Switch = std::move(device.Switch);
+  p.StateKey = std::move(device.StateKey);
+  p.ErrorEvents = 0;
+  p.NotedDisplay.clear();
+  p.NotedOutput.clear();
+  TInstrument* inst = p.Inst();
+  if (inst == nullptr)
+    return;
+  inst->SetLineFaults(p.Setup.Faults);
+  if (p.Switch)
+    p.Switch->SetFilter(p.SwFilter);
+  // An instrument plugged into an open port is switched on; one that was unplugged has run on.
+  if (p.Owner != TPort::TOwner::None && !inst->Powered())
+    inst->PowerUp(now);
+  Sync(p, now);
+  p.RecordsDelivered = p.RecordsReported = inst->RecordCount();
+  p.ErrorEvents = 0;
 }
 
 std::int32_t TBench::Load(const std::string& file, const std::string& stateFolder) {
@@ -650,6 +732,11 @@ void TBench::OpenTrace(const std::string& path) {
     std::fclose(trace_);
     trace_ = nullptr;
   }
+  // A new trace notes the instruments' state afresh.
+  for (TPort& p : ports_) {
+    p.NotedDisplay.clear();
+    p.NotedOutput.clear();
+  }
   if (path.empty())
     return;
   trace_ = std::fopen(path.c_str(), "a");
@@ -670,6 +757,30 @@ void TBench::TraceLine(TLib lib, std::int32_t port, const char* function, const 
                LibName(lib), portText.c_str(), function, ex.Request.c_str(), ex.Answer.c_str(),
                std::to_string(status).c_str());
   std::fflush(trace_);
+}
+
+void TBench::NoteLine(std::int32_t port, const std::string& text) {
+  if (trace_ == nullptr)
+    return;
+  std::fprintf(trace_, "# %s\tCOM%d\t%s\n", std::to_string(clock_.Now()).c_str(),
+               static_cast<int>(port), text.c_str());
+  std::fflush(trace_);
+}
+
+void TBench::Observe(TPort& p, std::int32_t port, std::int64_t now) {
+  if (trace_ == nullptr || !p.Analog || !p.Analog->Powered())
+    return;
+  const std::string display = p.Analog->DisplayState();
+  if (display != p.NotedDisplay) {
+    p.NotedDisplay = display;
+    NoteLine(port, "display: " + display);
+  }
+  std::string signal;
+  const std::string output = p.Analog->OutputState(now, signal);
+  if (output != p.NotedOutput) {
+    p.NotedOutput = output;
+    NoteLine(port, "output: " + output + "; signal " + signal);
+  }
 }
 
 std::int32_t TBench::SetTrace(const std::string& path) {
@@ -764,6 +875,7 @@ std::int32_t TBench::RaiseError(std::int32_t port, std::int32_t errNr) {
     Sync(p, now);
     p.Analog->RaiseError(static_cast<std::uint16_t>(errNr), now);
     Sync(p, now);
+    Observe(p, port, now);
   }
   wake_.notify_all();
   return 0;
@@ -778,9 +890,80 @@ std::int32_t TBench::PowerCycle(std::int32_t port) {
   TInstrument* inst = p.Inst();
   if (inst == nullptr)
     return benchstatus::BadArgument;
-  inst->PowerUp(clock_.Now());
+  const std::int64_t now = clock_.Now();
+  inst->PowerUp(now);
   p.RecordsDelivered = p.RecordsReported = inst->RecordCount();
-  p.ErrorPending = false;
+  p.ErrorEvents = 0;
+  Observe(p, port, now);
+  return 0;
+}
+
+std::int32_t TBench::SetFault(std::int32_t port, const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EnsureLoaded();
+  if (port < FirstComPort || port > LastComPort)
+    return linkstatus::PortOutOfRange;
+  TPort& p = ports_[static_cast<std::size_t>(port - 1)];
+  std::vector<std::string> problems;
+  TFaults faults;
+  if (!ParseLineFaults(text, "BenchSetFault COM" + std::to_string(port), faults, problems)) {
+    for (const std::string& m : problems)
+      Message(m);
+    return benchstatus::BadArgument;
+  }
+  const std::int64_t now = clock_.Now();
+  Sync(p, now);
+  p.Setup.Faults.SetLineFaults(faults);
+  if (TInstrument* inst = p.Inst())
+    inst->SetLineFaults(faults);
+  // Uses count from now on.
+  p.CommandUses.clear();
+  p.FunctionUses.clear();
+  const std::string set = p.Setup.Faults.LineFaultsText();
+  NoteLine(port, "faults: " + (set.empty() ? std::string("none") : set));
+  Observe(p, port, now);
+  return 0;
+}
+
+std::int32_t TBench::Plug(std::int32_t port, const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  EnsureLoaded();
+  if (port < FirstComPort || port > LastComPort)
+    return linkstatus::PortOutOfRange;
+  TPort& p = ports_[static_cast<std::size_t>(port - 1)];
+  if (!p.Setup.Available)
+    return benchstatus::BadArgument;
+  TDevice next;
+  if (text.empty()) {
+    if (!p.Original)
+      return 0; // the bench file's instrument is plugged in
+    next = std::move(*p.Original);
+    p.Original.reset();
+  } else {
+    std::vector<std::string> problems;
+    TPortSetup setup;
+    if (!ParseInstrument(text, port - 1, "BenchPlug COM" + std::to_string(port), setup, problems)) {
+      for (const std::string& m : problems)
+        Message(m);
+      return benchstatus::BadArgument;
+    }
+    next = MakeDevice(setup, port - 1);
+  }
+  const std::int64_t now = clock_.Now();
+  Sync(p, now);
+  TDevice unplugged = TakeDevice(p);
+  // The bench file's instrument waits, running on, until it is plugged in again; another one
+  // is gone once unplugged.
+  if (!text.empty() && !p.Original)
+    p.Original = std::move(unplugged);
+  PutDevice(p, std::move(next), now);
+  std::string what = "nothing";
+  if (p.Setup.Connected())
+    what = std::string(TypeName(p.Setup.Type)) + " " +
+           (p.Setup.SerialNr == 0xFFFFFFFF ? std::string("without serial")
+                                           : std::to_string(p.Setup.SerialNr));
+  NoteLine(port, "plugged in: " + what + (p.Original ? "" : " (the bench file's)"));
+  Observe(p, port, now);
   return 0;
 }
 
@@ -837,6 +1020,7 @@ void TBench::ThreadMain() {
         continue;
       Sync(p, now);
       const auto port = static_cast<std::int32_t>(i + 1);
+      Observe(p, port, now);
       if (inst->RecordCount() > p.RecordsDelivered) {
         p.RecordsDelivered = inst->RecordCount();
         TRecEventProc* proc = Holds(p, TLib::Analog)   ? p.AnRec
@@ -845,10 +1029,11 @@ void TBench::ThreadMain() {
         if (proc != nullptr)
           records.push_back({proc, port});
       }
-      if (p.ErrorPending) {
-        p.ErrorPending = false;
-        if (Holds(p, TLib::Analog) && p.AnErr != nullptr)
-          errors.push_back({p.AnErr, port});
+      // One error event at a time; while nobody takes it (the callback is suspended while
+      // it reports the one before) it waits.
+      if (p.ErrorEvents > 0 && Holds(p, TLib::Analog) && p.AnErr != nullptr) {
+        --p.ErrorEvents;
+        errors.push_back({p.AnErr, port});
       }
       next = std::min(next, inst->NextEventAt());
     }

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -109,22 +111,45 @@ public:
   std::int32_t GetDisplay(std::int32_t port, std::string& text, std::int32_t* contrast);
   std::int32_t RaiseError(std::int32_t port, std::int32_t errNr);
   std::int32_t PowerCycle(std::int32_t port);
+  // Replaces the faults of the line and the readings by those of the bench file keys in text.
+  std::int32_t SetFault(std::int32_t port, const std::string& text);
+  // Plugs in the instrument that the bench file keys in text describe ("Instrument = none":
+  // nothing), or with empty text the bench file's own instrument again.
+  std::int32_t Plug(std::int32_t port, const std::string& text);
   std::int32_t SetTrace(const std::string& path);
   std::int64_t ExchangeCount();
 
 private:
-  struct TPort {
+  // An instrument with its set-up and the key of its stored configuration.
+  struct TDevice {
     TPortSetup Setup;
     std::unique_ptr<TAnalogInstrument> Analog;
     std::unique_ptr<TSwitchInstrument> Switch;
     std::string StateKey;
+  };
+  struct TPort {
+    // What is plugged in now; the availability, the latency and the faults of the line and
+    // the readings in Setup are the port's own.
+    TPortSetup Setup;
+    std::unique_ptr<TAnalogInstrument> Analog;
+    std::unique_ptr<TSwitchInstrument> Switch;
+    std::string StateKey;
+    // The bench file's instrument while another one, or none, is plugged in.
+    std::optional<TDevice> Original;
     enum class TOwner { None, Analog, Switch } Owner = TOwner::None;
     TRecEventProc* AnRec = nullptr;
     TErrEventProc* AnErr = nullptr;
     TRecEventProc* SwRec = nullptr;
     std::uint64_t RecordsDelivered = 0; // by the callback
     std::uint64_t RecordsReported = 0;  // by GetRecEventKind
-    bool ErrorPending = false;
+    int ErrorEvents = 0;                // not yet delivered by the error callback
+    // The switch library's moving-average filter for the port.
+    std::int32_t SwFilter = 1;
+    // Uses of the commands and functions that have a fault, since the faults were set.
+    std::map<std::uint16_t, std::int64_t> CommandUses;
+    std::map<std::string, std::int64_t> FunctionUses;
+    // The display and the output as the trace last noted them.
+    std::string NotedDisplay, NotedOutput;
 
     TInstrument* Inst() const;
   };
@@ -142,6 +167,15 @@ private:
   // brought up to date, injected faults applied and the exchange traced; then waits the
   // port's latency.
   std::int32_t Run(TLib lib, const char* function, std::int32_t port, const TBody& body);
+  // Counts a use of a function or command that has a fault; the link status of a function's
+  // fault that is due, or 0; the command's faults that are due.
+  static std::int32_t FunctionFault(TPort& p, const char* function);
+  struct TCommandFaults {
+    std::int32_t LinkStatus = 0;
+    bool Unknown = false;
+    std::optional<std::uint8_t> Answer;
+  };
+  static TCommandFaults CommandFaults(TPort& p, std::uint16_t command);
   static bool Holds(const TPort& p, TLib lib);
   // What both libraries do alike.
   std::int32_t OpenPort(TLib lib, const char* function, std::int32_t port);
@@ -151,12 +185,20 @@ private:
   std::int32_t Close(TPort& p, TLib lib);
   void Sync(TPort& p, std::int64_t now);
   void Persist(TPort& p);
+  // The instrument a set-up describes, with its stored configuration.
+  TDevice MakeDevice(const TPortSetup& setup, int portIndex) const;
+  TDevice TakeDevice(TPort& p);
+  void PutDevice(TPort& p, TDevice device, std::int64_t now);
 
   void EnsureLoaded();
   void LoadLocked(const std::string& file, const std::string& stateFolder);
   void Message(const std::string& text);
   void TraceLine(TLib lib, std::int32_t port, const char* function, const TExchange& ex,
                  std::int32_t status);
+  // A note in the trace, a comment line: what happened to the instrument on the port.
+  void NoteLine(std::int32_t port, const std::string& text);
+  // Notes the display and the output of the port's instrument when they have changed.
+  void Observe(TPort& p, std::int32_t port, std::int64_t now);
   void OpenTrace(const std::string& path);
 
   void StartThread();

@@ -1,8 +1,11 @@
 #include "bench/benchsetup.h"
 
 #include "bench/inifile.h"
+#include "link/analoglink.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace dtool::bench {
 
@@ -49,17 +52,39 @@ const char* KnownFunction(const std::string& text) {
   return nullptr;
 }
 
-// Splits "item:value" at the colon; value stays empty without one.
-void SplitPair(const std::string& item, std::string& head, std::string& value) {
-  const std::size_t colon = item.find(':');
-  head = Trim(item.substr(0, colon));
-  value = colon == std::string::npos ? std::string() : Trim(item.substr(colon + 1));
+// Splits "item:value@after" into its parts; value and after stay empty without them.
+void SplitFault(const std::string& item, std::string& head, std::string& value,
+                std::string& after) {
+  const std::size_t at = item.find('@');
+  after = at == std::string::npos ? std::string() : Trim(item.substr(at + 1));
+  const std::string pair = item.substr(0, at);
+  const std::size_t colon = pair.find(':');
+  head = Trim(pair.substr(0, colon));
+  value = colon == std::string::npos ? std::string() : Trim(pair.substr(colon + 1));
 }
+
+// Keys of the faults of the line and the readings, which belong to the port.
+constexpr const char* LineFaultKeys[] = {"FaultLinkError", "FaultAnswer",   "FaultUnknown",
+                                         "FaultNoSignal",  "FaultOverflow", "FaultUnderflow",
+                                         "FaultNoConfig"};
+// Further keys of the port itself.
+constexpr const char* PortKeys[] = {"Available", "LatencyMs"};
+
+bool IsOneOf(const std::string& key, const auto& names) {
+  for (const char* n : names)
+    if (SameText(key, n))
+      return true;
+  return false;
+}
+
+// Which keys a section may have: a port section of the bench file all of them.
+enum class TKeys { All, LineFaults, Instrument };
 
 class TSectionReader {
 public:
-  TSectionReader(const TIniSection& section, int portIndex, std::vector<TIniProblem>& problems)
-      : section_(section), port_(portIndex), problems_(problems) {}
+  TSectionReader(const TIniSection& section, int portIndex, std::vector<TIniProblem>& problems,
+                 TKeys keys = TKeys::All)
+      : section_(section), port_(portIndex), problems_(problems), keys_(keys) {}
 
   TPortSetup Read();
 
@@ -90,14 +115,39 @@ private:
   bool ReadType(const TIniEntry& e, int& type);
   void ReadFirmware(const TIniEntry& e, bool main);
   void ReadFaultList(const TIniEntry& e, bool answer);
+  void ReadUnknownList(const TIniEntry& e);
+  bool ReadAfter(const TIniEntry& e, const std::string& item, const std::string& text,
+                 std::int64_t& after);
   void ReadErrorEvent(const TIniEntry& e);
+  bool Allowed(const TIniEntry& e);
   void Apply(const TIniEntry& e);
 
   const TIniSection& section_;
   int port_;
   std::vector<TIniProblem>& problems_;
+  TKeys keys_;
   TPortSetup s_;
+  std::optional<double> referenceVelocity_;
+  double nozzleC_ = FactoryNozzleC, nozzleN_ = FactoryNozzleN;
 };
+
+bool TSectionReader::Allowed(const TIniEntry& e) {
+  switch (keys_) {
+  case TKeys::All:
+    return true;
+  case TKeys::LineFaults:
+    if (IsOneOf(e.Key, LineFaultKeys))
+      return true;
+    Problem(e, "only the faults of the line and the readings can be switched here");
+    return false;
+  case TKeys::Instrument:
+    if (!IsOneOf(e.Key, LineFaultKeys) && !IsOneOf(e.Key, PortKeys))
+      return true;
+    Problem(e, "belongs to the port, not to the instrument plugged in");
+    return false;
+  }
+  return false;
+}
 
 bool TSectionReader::ReadType(const TIniEntry& e, int& type) {
   if (SameText(e.Value, "none")) {
@@ -139,15 +189,28 @@ void TSectionReader::ReadFirmware(const TIniEntry& e, bool main) {
   (main ? s_.MainMinor : s_.SensorMinor) = static_cast<std::uint8_t>(minor);
 }
 
+// "@3": the fault lets three uses pass.
+bool TSectionReader::ReadAfter(const TIniEntry& e, const std::string& item, const std::string& text,
+                               std::int64_t& after) {
+  after = 0;
+  if (item.find('@') == std::string::npos || ReadInt(text, after, 0, 0x7FFFFFFF))
+    return true;
+  Problem(e, "\"" + item + "\" needs the number of uses before the fault after @, as in B206@2");
+  return false;
+}
+
 void TSectionReader::ReadFaultList(const TIniEntry& e, bool answer) {
   for (const std::string& item : SplitList(e.Value)) {
-    std::string head, value;
-    SplitPair(item, head, value);
-    std::int64_t status = answer ? -1 : 3;
+    std::string head, value, afterText;
+    SplitFault(item, head, value, afterText);
+    std::int64_t status = answer ? -1 : 3, after = 0;
     if (!value.empty() && !ReadInt(value, status, 1, answer ? 255 : 32767)) {
       Problem(e, "\"" + value + "\" is no status for " + head);
       continue;
     }
+    if (!ReadAfter(e, item, afterText, after))
+      continue;
+    const TFaultAt fault{static_cast<std::int32_t>(status), after};
     std::uint16_t cmd = 0;
     if (ReadCommand(head, cmd)) {
       if (answer) {
@@ -155,16 +218,31 @@ void TSectionReader::ReadFaultList(const TIniEntry& e, bool answer) {
           Problem(e, "\"" + item + "\" needs the answer status, as in A303:25");
           continue;
         }
-        s_.Faults.Answer[cmd] = static_cast<std::uint8_t>(status);
+        s_.Faults.Answer[cmd] = fault;
       } else {
-        s_.Faults.LinkErrorCmd[cmd] = static_cast<std::int32_t>(status);
+        s_.Faults.LinkErrorCmd[cmd] = fault;
       }
     } else if (const char* fn = KnownFunction(head); fn != nullptr && !answer) {
-      s_.Faults.LinkErrorFn[fn] = static_cast<std::int32_t>(status);
+      s_.Faults.LinkErrorFn[fn] = fault;
     } else {
       Problem(e, "\"" + head + "\" is neither a command such as A109" +
                      std::string(answer ? "" : " nor a link library function"));
     }
+  }
+}
+
+void TSectionReader::ReadUnknownList(const TIniEntry& e) {
+  for (const std::string& item : SplitList(e.Value)) {
+    std::string head, value, afterText;
+    SplitFault(item, head, value, afterText);
+    std::uint16_t cmd = 0;
+    std::int64_t after = 0;
+    if (!value.empty() || !ReadCommand(head, cmd)) {
+      Problem(e, "\"" + item + "\" is not a command such as A115");
+      continue;
+    }
+    if (ReadAfter(e, item, afterText, after))
+      s_.Faults.Unknown[cmd] = TFaultAt{AnStatusUnknownCommand, after};
   }
 }
 
@@ -187,6 +265,8 @@ void TSectionReader::Apply(const TIniEntry& e) {
   bool b = false;
   const std::string& k = e.Key;
   auto is = [&k](const char* name) { return SameText(k, name); };
+  if (!Allowed(e))
+    return;
   if (is("Instrument")) {
     // read first, see Read
   } else if (is("Available")) {
@@ -260,6 +340,18 @@ void TSectionReader::Apply(const TIniEntry& e) {
   } else if (is("SensorOffset")) {
     if (Real(e, -1000, 1000, r))
       s_.Source.SensorOffset = r;
+  } else if (is("GainError")) {
+    if (Real(e, 0.5, 2.0, r))
+      s_.Source.GainError = r;
+  } else if (is("ReferenceVelocity")) {
+    if (Real(e, -100, 100, r))
+      referenceVelocity_ = r;
+  } else if (is("NozzleC")) {
+    if (Real(e, 0.001, 1000, r))
+      nozzleC_ = r;
+  } else if (is("NozzleN")) {
+    if (Real(e, 0.5, 4.0, r))
+      nozzleN_ = r;
   } else if (is("HoseLength")) {
     if (Real(e, 0, 100, r))
       s_.Source.HoseLength = r;
@@ -274,13 +366,7 @@ void TSectionReader::Apply(const TIniEntry& e) {
   } else if (is("FaultAnswer")) {
     ReadFaultList(e, true);
   } else if (is("FaultUnknown")) {
-    for (const std::string& item : SplitList(e.Value)) {
-      std::uint16_t cmd = 0;
-      if (ReadCommand(item, cmd))
-        s_.Faults.Unknown.insert(cmd);
-      else
-        Problem(e, "\"" + item + "\" is not a command such as A115");
-    }
+    ReadUnknownList(e);
   } else if (is("FaultNoSignal")) {
     Bool(e, s_.Faults.NoSignal);
   } else if (is("FaultOverflow")) {
@@ -314,6 +400,13 @@ TPortSetup TSectionReader::Read() {
     Apply(e);
   if (!rangeMinGiven && !s_.IsSwitch())
     s_.RangeMin = -s_.RangeMax;
+  if (referenceVelocity_) {
+    // The air moves through the nozzle: the pressure at the ports follows from its constants.
+    const double v = *referenceVelocity_;
+    s_.Source.Pressure = std::copysign(nozzleC_ * std::pow(std::fabs(v), nozzleN_), v);
+    if (const TIniEntry* e = section_.Find("Pressure"))
+      Problem(*e, "the pressure at the ports follows from ReferenceVelocity; give one of them");
+  }
   if (s_.Faults.Newer && !s_.IsSwitch()) {
     // An instrument newer than the tool requires a higher capability level.
     s_.CapLevel = std::max(s_.CapLevel, 1);
@@ -350,9 +443,58 @@ bool TypeHasAnalogOutput(int type) {
   return type == 1 || type == 2 || type == 5 || type == 6 || type == 10 || type == 11;
 }
 
-std::int32_t TFaults::FunctionError(const std::string& function) const {
-  auto it = LinkErrorFn.find(function);
-  return it != LinkErrorFn.end() ? it->second : 0;
+void TFaults::SetLineFaults(const TFaults& other) {
+  LinkErrorCmd = other.LinkErrorCmd;
+  LinkErrorFn = other.LinkErrorFn;
+  Answer = other.Answer;
+  Unknown = other.Unknown;
+  NoSignal = other.NoSignal;
+  Overflow = other.Overflow;
+  Underflow = other.Underflow;
+  NoConfig = other.NoConfig;
+}
+
+namespace {
+
+std::string FaultItem(const std::string& head, const TFaultAt& f, bool withValue) {
+  std::string item = head;
+  if (withValue)
+    item += ":" + std::to_string(f.Value);
+  if (f.After > 0)
+    item += "@" + std::to_string(f.After);
+  return item;
+}
+
+std::string CommandList(const std::map<std::uint16_t, TFaultAt>& faults, bool withValue) {
+  std::string list;
+  for (const auto& [cmd, f] : faults)
+    list += (list.empty() ? "" : ", ") + FaultItem(HexText(cmd, 4), f, withValue);
+  return list;
+}
+
+} // namespace
+
+std::string TFaults::LineFaultsText() const {
+  std::vector<std::string> keys;
+  std::string links = CommandList(LinkErrorCmd, true);
+  for (const auto& [fn, f] : LinkErrorFn)
+    links += (links.empty() ? "" : ", ") + FaultItem(fn, f, true);
+  if (!links.empty())
+    keys.push_back("FaultLinkError = " + links);
+  if (!Answer.empty())
+    keys.push_back("FaultAnswer = " + CommandList(Answer, true));
+  if (!Unknown.empty())
+    keys.push_back("FaultUnknown = " + CommandList(Unknown, false));
+  for (const auto& [on, key] : {std::pair{NoSignal, "FaultNoSignal"},
+                                {Overflow, "FaultOverflow"},
+                                {Underflow, "FaultUnderflow"},
+                                {NoConfig, "FaultNoConfig"}})
+    if (on)
+      keys.push_back(std::string(key) + " = yes");
+  std::string text;
+  for (const std::string& k : keys)
+    text += (text.empty() ? "" : "; ") + k;
+  return text;
 }
 
 TBenchSetup ParseBenchSetup(const std::string& text, const std::string& file,
@@ -396,6 +538,54 @@ TBenchSetup ParseBenchSetup(const std::string& text, const std::string& file,
     return empty;
   }
   return setup;
+}
+
+namespace {
+
+// Reads text given to a control function as the body of the section of the port; problems
+// become messages that start with source.
+bool ReadControlText(const std::string& text, int portIndex, const std::string& source, TKeys keys,
+                     TPortSetup& setup, std::vector<std::string>& messages) {
+  std::vector<TIniProblem> problems;
+  // The port's section line comes first: the lines of the text keep their numbers.
+  const std::string name = "COM" + std::to_string(portIndex + 1);
+  const TIniDoc doc = ParseIni("[" + name + "]\n" + text, problems);
+  TPortSetup read;
+  for (const TIniSection& section : doc.Sections) {
+    if (section.Line != 1) {
+      problems.push_back({section.Line, section.Name, "no sections here, only keys"});
+      continue;
+    }
+    read = TSectionReader(section, portIndex, problems, keys).Read();
+  }
+  constexpr std::size_t MaxMessages = 20;
+  for (std::size_t i = 0; i < problems.size() && i < MaxMessages; ++i)
+    messages.push_back(source + ", line " + std::to_string(std::max(problems[i].Line - 1, 0)) +
+                       ", key \"" + Printable(problems[i].Key, 40) +
+                       "\": " + Printable(problems[i].Text, 200));
+  if (problems.size() > MaxMessages)
+    messages.push_back(source + ": " + std::to_string(problems.size() - MaxMessages) +
+                       " more problems");
+  if (!problems.empty())
+    return false;
+  setup = read;
+  return true;
+}
+
+} // namespace
+
+bool ParseLineFaults(const std::string& text, const std::string& source, TFaults& faults,
+                     std::vector<std::string>& messages) {
+  TPortSetup setup;
+  if (!ReadControlText(text, 0, source, TKeys::LineFaults, setup, messages))
+    return false;
+  faults.SetLineFaults(setup.Faults);
+  return true;
+}
+
+bool ParseInstrument(const std::string& text, int portIndex, const std::string& source,
+                     TPortSetup& setup, std::vector<std::string>& messages) {
+  return ReadControlText(text, portIndex, source, TKeys::Instrument, setup, messages);
 }
 
 const char* DefaultBenchText() {

@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,10 @@ int TypeClass(int type);
 bool TypeHasDisplay(int type);
 bool TypeHasAnalogOutput(int type);
 
+// The constants of the nozzle the instrument really measures through: a velocity v makes
+// the pressure C * v^n at its ports. The factory's configured C and n are the same.
+inline constexpr double FactoryNozzleC = 0.6125, FactoryNozzleN = 2.0;
+
 // The live pressure at the instrument's ports: a constant, a slow sine and some noise.
 struct TPressureSource {
   double Pressure = 0;     // Pa
@@ -27,30 +30,43 @@ struct TPressureSource {
   double PeriodS = 10;     // period of the sine, s
   double Noise = 0;        // amplitude of the noise, Pa
   double SensorOffset = 0; // the sensor's own zero error, Pa
+  double GainError = 1.0;  // the sensor reads this many times what reaches it
   double HoseLength = 0.3; // the installation the instrument really measures through
   double AtmPress = 966;   // hPa
   double Humidity = 50;    // %RH
 };
 
+// A fault of a command or a library function, and how many uses it lets pass first: with
+// After 2 the first two uses are served and the fault begins with the third.
+struct TFaultAt {
+  std::int32_t Value = 0; // link status, or the answer's cc
+  std::int64_t After = 0;
+};
+
 struct TFaults {
-  std::map<std::uint16_t, std::int32_t> LinkErrorCmd; // command OOCC -> link status
-  std::map<std::string, std::int32_t> LinkErrorFn;    // library function -> status
-  std::map<std::uint16_t, std::uint8_t> Answer;       // command OOCC -> answer cc
-  std::set<std::uint16_t> Unknown;                    // commands the instrument does not know
+  // Faults of the line and of the readings. They belong to the port: they stay when another
+  // instrument is plugged in, and BenchSetFault replaces them while the port is open.
+  std::map<std::uint16_t, TFaultAt> LinkErrorCmd; // command OOCC -> link status
+  std::map<std::string, TFaultAt> LinkErrorFn;    // library function -> status
+  std::map<std::uint16_t, TFaultAt> Answer;       // command OOCC -> answer cc
+  std::map<std::uint16_t, TFaultAt> Unknown;      // commands the instrument does not know
   bool NoSignal = false;
   bool Overflow = false;
   bool Underflow = false;
   bool NoConfig = false;
+  // Faults of the instrument itself, which it takes along.
   bool Newer = false;
   std::int32_t ErrorEventNr = -1; // instrument error reported once, after ErrorEventAfterMs
   std::int64_t ErrorEventAfterMs = 5000;
 
-  // The injected link status of a function, or 0.
-  std::int32_t FunctionError(const std::string& function) const;
+  // Takes the faults of the line and the readings from other; keeps the instrument's own.
+  void SetLineFaults(const TFaults& other);
+  // The faults of the line and the readings as bench file keys, "; " between them.
+  std::string LineFaultsText() const;
 };
 
 struct TPortSetup {
-  bool Available = true; // false: the port cannot be opened
+  bool Available = true; // false: the port cannot be opened (a setting of the port)
   int Type = 0;          // 0: nothing connected
   std::uint32_t SerialNr = 0xFFFFFFFF;
   std::int32_t RangeMax = 250;
@@ -65,7 +81,7 @@ struct TPortSetup {
   std::uint16_t ProtCode = 0;
   std::int64_t StartupMs = 0;
   std::int64_t ZeroBusyMs = 3000;
-  std::int64_t LatencyMs = 0;
+  std::int64_t LatencyMs = 0; // of the port: stays when another instrument is plugged in
   std::uint16_t A109 = 0x0004;
   std::uint16_t A116 = 4;
   double OutputGain = 1.0; // error of the output stage that the calibration corrects
@@ -89,6 +105,18 @@ struct TBenchSetup {
 // the key; with any problem the result is a bench with nothing connected.
 TBenchSetup ParseBenchSetup(const std::string& text, const std::string& file,
                             std::vector<std::string>& messages);
+
+// Reads the fault keys of the line and the readings (FaultLinkError, FaultAnswer,
+// FaultUnknown, FaultNoSignal, FaultOverflow, FaultUnderflow, FaultNoConfig), one
+// "key = value" a line, as BenchSetFault takes them. Problems become messages that start with
+// source; with any problem the result is false and faults is left alone.
+bool ParseLineFaults(const std::string& text, const std::string& source, TFaults& faults,
+                     std::vector<std::string>& messages);
+// Reads the keys of a port section that describe an instrument, as BenchPlug takes them for
+// the port with the index; the keys of the port (Available, LatencyMs, the faults of the line
+// and the readings) are problems. As ParseLineFaults otherwise.
+bool ParseInstrument(const std::string& text, int portIndex, const std::string& source,
+                     TPortSetup& setup, std::vector<std::string>& messages);
 
 // The bench used when there is no bench file, as bench file text.
 const char* DefaultBenchText();

@@ -179,6 +179,14 @@ DBENCH_API std::int32_t BenchPowerCycle(std::int32_t port) {
   return Guard([=] { return Bench().PowerCycle(port); });
 }
 
+DBENCH_API std::int32_t BenchSetFault(std::int32_t port, const char* text) {
+  return Guard([=] { return Bench().SetFault(port, Text(text)); });
+}
+
+DBENCH_API std::int32_t BenchPlug(std::int32_t port, const char* text) {
+  return Guard([=] { return Bench().Plug(port, Text(text)); });
+}
+
 DBENCH_API std::int32_t BenchSetTrace(const char* path) {
   return Guard([=] { return Bench().SetTrace(Text(path)); });
 }

@@ -218,6 +218,12 @@ std::string RealText(double value) {
   return ec == std::errc() ? std::string(buf, ptr) : std::string("0");
 }
 
+std::string FixedText(double value, int decimals) {
+  char buf[64];
+  auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  return ec == std::errc() ? std::string(buf, ptr) : RealText(value);
+}
+
 std::string HexText(std::uint32_t value, int digits) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%0*X", digits, static_cast<unsigned>(value));

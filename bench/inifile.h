@@ -63,6 +63,8 @@ bool ReadBool(std::string_view text, bool& value);
 std::vector<std::string> SplitList(std::string_view text);
 
 std::string RealText(double value);
+// The value with so many decimals, as "12.000".
+std::string FixedText(double value, int decimals);
 std::string HexText(std::uint32_t value, int digits);
 
 // Whole files. WriteTextFile writes a temporary file and renames it into place.

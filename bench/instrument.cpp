@@ -81,11 +81,11 @@ double TInstrument::SensorSignal(std::int64_t t) const {
   double p = SourcePressure(t);
   if (Class() <= 1)
     p *= HoseFactor(s.HoseLength) * DensityFactor(s.AtmPress, s.Humidity);
-  return p + s.SensorOffset;
+  return p * s.GainError + s.SensorOffset;
 }
 
 int TInstrument::RangeExcess(std::int64_t now) const {
-  const double p = SourcePressure(now) + setup_.Source.SensorOffset;
+  const double p = SourcePressure(now) * setup_.Source.GainError + setup_.Source.SensorOffset;
   const double margin = 0.1 * (setup_.RangeMax - setup_.RangeMin);
   if (p > setup_.RangeMax + margin)
     return 1;

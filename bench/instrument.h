@@ -48,6 +48,8 @@ public:
   }
   // The sensor's own zero error, which a zero calibration takes out.
   double SensorOffset() const { return setup_.Source.SensorOffset; }
+  // The faults of the line and the readings, as the port has them now.
+  void SetLineFaults(const TFaults& faults) { setup_.Faults.SetLineFaults(faults); }
 
 protected:
   virtual std::int64_t RecordIntervalMs() const = 0;
@@ -59,7 +61,8 @@ protected:
   // The pressure at the ports at time t, Pa.
   double SourcePressure(std::int64_t t) const;
   // What the sensor delivers at time t: for the instruments with environment compensation
-  // the pressure through the real hoses and air, plus the sensor's own offset.
+  // the pressure through the real hoses and air; times the sensor's gain error, plus its own
+  // offset.
   double SensorSignal(std::int64_t t) const;
   // Whether the sensor signal at now lies beyond the sensor range: 1 above, -1 below.
   int RangeExcess(std::int64_t now) const;

@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace dtool::bench {
 
 namespace {
 
-constexpr std::int32_t MaxDelay = 60; // alarm delays, in sampling intervals
+// Alarm delays, in sampling intervals: the tool offers up to 240; the record's byte holds them.
+constexpr std::int32_t MaxDelay = 240;
+static_assert(MaxDelay <= std::numeric_limits<decltype(TSwitchParams::Al1Dly)>::max());
 constexpr std::int32_t FilterMin = 1, FilterMax = 20;
 constexpr std::int64_t IntervalStepMs = 150;
 

@@ -25,7 +25,7 @@ public:
   std::int32_t SetProtectCode(std::int32_t oldCode, std::int32_t newCode);
   std::int32_t ZeroAdj(std::int32_t code);
 
-  // The moving-average filter over the readings; the library sets it when it opens the port.
+  // The moving-average filter over the readings, as the library has it for the port.
   bool SetFilter(std::int32_t length);
 
   std::int32_t Pressure(std::int64_t now, float& value) const;

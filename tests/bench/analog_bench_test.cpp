@@ -1,8 +1,11 @@
 // The analog-family instruments of the bench, through DDatDll as the program loads it.
 #include "benchharness.h"
+#include "tests/support/benchtrace.h"
 
+#include <bit>
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace dtool::test {
 namespace {
@@ -331,6 +334,45 @@ TEST_F(AnalogBench, ZModelsStayBusyWhileTheyTakeTheZero) {
   EXPECT_NEAR(p, 10.0, 1e-4);
 }
 
+TEST_F(AnalogBench, ZModelsStoreTheirZeroThemselvesOtherModelsWithB10C) {
+  // The program stores right after B2FF; a "Z" model is still busy then.
+  const struct {
+    const char* instrument;
+    double afterPowerCycle;
+  } cases[] = {{"Dravon-STV Z", 10.0}, {"Dravon-STV", 12.0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.instrument);
+    ASSERT_EQ(UseBench(OnePort(std::string("Instrument = ") + c.instrument +
+                               "\nPressure = 10\nSensorOffset = 2")),
+              0);
+    OpenAnalog(1);
+    EXPECT_EQ(Ask(1, 0xB2FF).CC, 0);
+    Advance(3000);
+    EXPECT_EQ(Ask(1, 0xA2FF).BBAA, 0);
+    float p = 0;
+    ASSERT_EQ(an->GetPressInst(1, &p), 0);
+    EXPECT_NEAR(p, 10.0, 1e-4) << "zero taken";
+    ASSERT_EQ(bench.PowerCycle(1), 0);
+    Advance(3000);
+    ASSERT_EQ(an->GetPressInst(1, &p), 0);
+    EXPECT_NEAR(p, c.afterPowerCycle, 1e-4) << "without B10C";
+  }
+
+  // A store sent before the "Z" model has its zero keeps the zero too, across runs.
+  const std::string z = OnePort("Instrument = Dravon-STS Z\nSerial = 77\nPressure = 10\n"
+                                "SensorOffset = 2\nZeroBusyMs = 3000");
+  ASSERT_EQ(UseBench(z), 0);
+  OpenAnalog(1);
+  Ask(1, 0xB2FF);
+  Ask(1, 0xB10C);
+  Advance(3000);
+  ASSERT_EQ(UseBench(z), 0);
+  OpenAnalog(1);
+  float p = 0;
+  ASSERT_EQ(an->GetPressInst(1, &p), 0);
+  EXPECT_NEAR(p, 10.0, 1e-4);
+}
+
 // ---- Output and display ----
 
 TEST_F(AnalogBench, OutputFollowsThePressureAndTheSetPoints) {
@@ -413,6 +455,51 @@ TEST_F(AnalogBench, DisplayTakesContrastAtOnceAndItsUnitAtTheRestart) {
   EXPECT_STREQ(text, "0.125 mbar");
 }
 
+TEST_F(AnalogBench, TraceNotesContrastAndOutputWhenTheyChange) {
+  ASSERT_EQ(UseBench(OnePort("Instrument = Dravon-STV\nOutput = voltage\nRangeMax = 100\n"
+                             "Pressure = 50")),
+            0);
+  const std::string trace = (folder.Path() / "notes.txt").string();
+  ASSERT_EQ(bench.SetTrace(trace.c_str()), 0);
+  OpenAnalog(1); // noted at the opening, before the first record: the live zero
+  Ask(1, 0xA100);
+  Ask(1, 0xB111, 3);
+  Ask(1, 0xB111, 3); // no change, no note
+  Ask(1, 0xB110, 2); // the unit shows after the restart
+  Ask(1, 0xB10D);
+  Ask(1, 0xB308, 2500);
+  Ask(1, 0xB304, 11000);
+  Ask(1, 0xB307, 2000);
+  Ask(1, 0xB306);
+  ASSERT_EQ(bench.PowerCycle(1), 0); // back to what was stored, no record yet
+  ASSERT_EQ(bench.SetTrace(nullptr), 0);
+
+  std::vector<std::string> display, output;
+  for (const TBenchNote& n : ReadBenchNotes(trace)) {
+    EXPECT_EQ(n.Port, "COM1");
+    if (n.Text.rfind("display: ", 0) == 0)
+      display.push_back(n.Text.substr(9));
+    else if (n.Text.rfind("output: ", 0) == 0)
+      output.push_back(n.Text.substr(8));
+  }
+  EXPECT_EQ(display, (std::vector<std::string>{"contrast 7, unit Pa", "contrast 3, unit Pa",
+                                               "contrast 3, unit mbar", "contrast 7, unit Pa"}));
+  const std::string range = ", 0..100 Pa on 2..10 V, ";
+  EXPECT_EQ(output, (std::vector<std::string>{
+                        "measuring" + range + "gain 1.0000, offset 0.0000 V; signal 2.000 V",
+                        "test 25.00 %" + range + "gain 1.0000, offset 0.0000 V; signal 4.000 V",
+                        "test 25.00 %" + range + "gain 1.1000, offset 0.0000 V; signal 4.400 V",
+                        "calibration 20.00 % without gain and offset" + range +
+                            "gain 1.1000, offset 0.0000 V; signal 3.600 V",
+                        "measuring" + range + "gain 1.1000, offset 0.0000 V; signal 6.600 V",
+                        "measuring" + range + "gain 1.0000, offset 0.0000 V; signal 2.000 V"}));
+  // The exchanges keep their lines.
+  std::size_t commands = 0;
+  for (const TBenchCall& c : ReadBenchTrace(trace))
+    commands += c.Function == "TransCmd" ? 1 : 0;
+  EXPECT_EQ(commands, 9u);
+}
+
 // ---- Live readings ----
 
 TEST_F(AnalogBench, ReadingCodes) {
@@ -467,6 +554,62 @@ TEST_F(AnalogBench, VelocityFromTheConstantsAndVelocityRecords) {
   Ask(1, 0xB206, 0); // C = 0: no velocity
   Ask(1, 0xB205, 0);
   EXPECT_EQ(an->GetVelocityInst(1, &v), 9);
+}
+
+TEST_F(AnalogBench, TheRightSensorGainCancelsTheGainError) {
+  // The sensor reads 25 % high; the gain register holds 1/10000.
+  const struct {
+    const char* instrument;
+    std::uint16_t gainWrite;
+  } cases[] = {{"DravonDat", 0xB203}, {"Dravon-STD", 0xB204}, {"Dravon-STVS Z", 0xB204}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.instrument);
+    ASSERT_EQ(UseBench(OnePort(std::string("Instrument = ") + c.instrument +
+                               "\nPressure = 40\nSensorOffset = 1.5\nGainError = 1.25")),
+              0)
+        << Messages();
+    OpenAnalog(1);
+    Ask(1, 0xB2FF); // the zero takes out the offset, not the gain error
+    Advance(3000);
+    float p = 0;
+    ASSERT_EQ(an->GetPressInst(1, &p), 0);
+    EXPECT_NEAR(p, 50.0, 1e-3);
+    Ask(1, c.gainWrite, 8000);
+    ASSERT_EQ(an->GetPressInst(1, &p), 0);
+    EXPECT_NEAR(p, 40.0, 1e-3);
+  }
+}
+
+TEST_F(AnalogBench, ReferenceVelocityReadsRightOnlyWithTheNozzlesConstants) {
+  const struct {
+    const char* instrument;
+    double v, c, n;
+  } cases[] = {{"DravonVision", 12.5, 0.65, 2.0},
+               {"DravonDat", -8.0, 0.7, 1.8},
+               {"Dravon-STV", 4.0, 0.5, 2.0}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.instrument);
+    ASSERT_EQ(UseBench(OnePort(std::string("Instrument = ") + k.instrument +
+                               "\nRangeMax = 250\nReferenceVelocity = " + std::to_string(k.v) +
+                               "\nNozzleC = " + std::to_string(k.c) +
+                               "\nNozzleN = " + std::to_string(k.n))),
+              0)
+        << Messages();
+    OpenAnalog(1);
+    float p = 0, v = 0;
+    ASSERT_EQ(an->GetPressInst(1, &p), 0);
+    EXPECT_NEAR(p, std::copysign(k.c * std::pow(std::fabs(k.v), k.n), k.v), 1e-3);
+    ASSERT_EQ(an->GetVelocityInst(1, &v), 0);
+    EXPECT_GT(std::fabs(v - k.v), 0.05) << "the factory's C = 0.6125 and n = 2 read wrong";
+    Ask(1, 0xB207, static_cast<std::uint16_t>(std::lround(k.n * 10000)));
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(static_cast<float>(k.c));
+    Ask(1, 0xB205, static_cast<std::uint16_t>(bits & 0xFFFF));
+    ASSERT_EQ(an->GetVelocityInst(1, &v), 0);
+    EXPECT_GT(std::fabs(v - k.v), 0.05) << "half of C written";
+    Ask(1, 0xB206, static_cast<std::uint16_t>(bits >> 16));
+    ASSERT_EQ(an->GetVelocityInst(1, &v), 0);
+    EXPECT_NEAR(v, k.v, 1e-4);
+  }
 }
 
 TEST_F(AnalogBench, MovingAverageSmoothsTheNoise) {

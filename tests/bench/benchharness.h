@@ -64,6 +64,8 @@ struct TBenchControl {
   FnBenchGetDisplay* GetDisplay = nullptr;
   FnBenchRaiseError* RaiseError = nullptr;
   FnBenchPowerCycle* PowerCycle = nullptr;
+  FnBenchSetFault* SetFault = nullptr;
+  FnBenchPlug* Plug = nullptr;
   FnBenchSetTrace* SetTrace = nullptr;
   FnBenchExchangeCount* ExchangeCount = nullptr;
 
@@ -76,6 +78,7 @@ struct TBenchControl {
            lib.Resolve("BenchGetDisplay", GetDisplay, err) &&
            lib.Resolve("BenchRaiseError", RaiseError, err) &&
            lib.Resolve("BenchPowerCycle", PowerCycle, err) &&
+           lib.Resolve("BenchSetFault", SetFault, err) && lib.Resolve("BenchPlug", Plug, err) &&
            lib.Resolve("BenchSetTrace", SetTrace, err) &&
            lib.Resolve("BenchExchangeCount", ExchangeCount, err);
   }

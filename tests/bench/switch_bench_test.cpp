@@ -1,6 +1,7 @@
 // The emulated switch, through DSwitch as the program loads it.
 #include "benchharness.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -85,7 +86,8 @@ TEST_F(SwitchBench, SwitchCorrectsWhatItCannotHold) {
   p.Hose_length = 45;
   p.Gain_Sens = 0.1;
   p.AlInt = 0;
-  p.Al1Dly = 200;
+  p.Al1Dly = 250;
+  p.Al2Dly = 240;
   p.Al1Thre = -900;
   p.Al2Thre = 0.1;
   p.Reserved35[2] = 0x55;
@@ -103,6 +105,7 @@ TEST_F(SwitchBench, SwitchCorrectsWhatItCannotHold) {
   EXPECT_EQ(read.Gain_Sens, gainMin);
   EXPECT_EQ(read.AlInt, 1);
   EXPECT_EQ(read.Al1Dly, maxDly);
+  EXPECT_EQ(read.Al2Dly, 240) << "the longest delay the tool offers";
   EXPECT_EQ(read.Al1Thre, -threMax) << "the sign is the direction";
   EXPECT_EQ(read.Al2Thre, threMin);
   EXPECT_EQ(read.Reserved35[2], 0);
@@ -112,7 +115,7 @@ TEST_F(SwitchBench, ConstantsByIdAndUnknownIds) {
   const struct {
     std::int32_t id;
     std::int32_t value;
-  } iconsts[] = {{6, 60}, {9, 1}, {10, 20}};
+  } iconsts[] = {{6, 240}, {9, 1}, {10, 20}};
   for (const auto& c : iconsts) {
     std::int32_t v = -1;
     EXPECT_EQ(sw->GetIConst(&v, c.id), 0);
@@ -187,6 +190,50 @@ TEST_F(SwitchBench, ZeroAdjustmentAndMovingAverage) {
   ASSERT_EQ(bench.SetPressure(1, 60), 0);
   ASSERT_EQ(sw->GetPressInst(1, &p), 0);
   EXPECT_NEAR(p, 60.0, 1e-3) << "a constant stays constant through the filter";
+}
+
+TEST_F(SwitchBench, TheRightTrialGainCancelsTheSensorsGainError) {
+  // The sensor reads 25 % high: a gain of 0.8 gives the pressure at the ports.
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonSwitch\nPressure = 80\nGainError = 1.25\n"), 0)
+      << Messages();
+  OpenSwitch(1);
+  float p = 0;
+  ASSERT_EQ(sw->GetPressInst(1, &p), 0);
+  EXPECT_NEAR(p, 100.0, 1e-3);
+  ASSERT_EQ(sw->GetPressPar(1, &p, 0.3f, 966.0f, 50.0f, 0.8f), 0);
+  EXPECT_NEAR(p, 80.0, 1e-3);
+  TSwitchParams c{};
+  ASSERT_EQ(sw->GetConf(1, &c), 0);
+  c.Gain_Sens = 0.8;
+  ASSERT_EQ(sw->SetConf(1, c, 0), 0);
+  ASSERT_EQ(sw->GetPressInst(1, &p), 0);
+  EXPECT_NEAR(p, 80.0, 1e-3);
+}
+
+TEST_F(SwitchBench, FilterIsTakenWhicheverLibraryHoldsThePortAndKeptOverReopening) {
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonSwitch\nPressure = 50\nPressureNoise = 5\n"), 0);
+  auto spread = [this] {
+    double lo = 1e9, hi = -1e9;
+    for (int i = 0; i < 40; ++i) {
+      Advance(750);
+      float p = 0;
+      EXPECT_EQ(sw->GetPressInst(1, &p), 0);
+      lo = std::min(lo, double(p));
+      hi = std::max(hi, double(p));
+    }
+    return hi - lo;
+  };
+  EXPECT_EQ(sw->SetMovAverFilt(1, 20), 0) << "port closed";
+  ASSERT_EQ(an->OpenCom(1), 0);
+  EXPECT_EQ(sw->SetMovAverFilt(1, 20), 0) << "port held by DDatDll";
+  EXPECT_EQ(sw->SetMovAverFilt(1, 21), 4) << "the bounds hold all the same";
+  ASSERT_EQ(an->CloseCom(1), 0);
+  OpenSwitch(1);
+  const double filtered = spread();
+  ASSERT_EQ(sw->SetMovAverFilt(1, 1), 0);
+  const double raw = spread();
+  EXPECT_GT(raw, 4.0);
+  EXPECT_LT(filtered, raw / 2);
 }
 
 } // namespace

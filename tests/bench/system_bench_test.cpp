@@ -162,6 +162,69 @@ TEST_F(SystemBench, CallbacksComeFromTheBenchThreadAndArriveOnTheDispatcher) {
   EXPECT_FALSE(recordThreads.empty());
 }
 
+// ---- Error events ----
+
+// The error callback as the program has it: suspended while it reports, the error read and
+// cleared, then registered again; it can raise further errors while it reports.
+const TAnalogLinkApi* errApi = nullptr;
+FnBenchRaiseError* errRaise = nullptr;
+std::mutex errMutex;
+std::vector<std::uint16_t> errReported;
+std::vector<std::uint16_t> errRaiseWhileReporting;
+
+void DTOOL_LINKCALL ReportingErrEventProc(std::int32_t port) {
+  errApi->SetErrEventProc(port, nullptr);
+  TErrRec rec{};
+  const bool read = errApi->GetLastError(port, &rec) == 0;
+  std::vector<std::uint16_t> raise;
+  {
+    std::lock_guard<std::mutex> lock(errMutex);
+    if (read)
+      errReported.push_back(rec.ErrNr);
+    raise.swap(errRaiseWhileReporting);
+  }
+  for (std::uint16_t nr : raise)
+    errRaise(port, nr);
+  if (read)
+    errApi->ClrErrors(port);
+  errApi->SetErrEventProc(port, ReportingErrEventProc);
+}
+
+TEST_F(SystemBench, ErrorsRaisedWhileOneIsReportedAreReportedAfterIt) {
+  const struct {
+    std::vector<std::uint16_t> before;     // raised before the first report
+    std::vector<std::uint16_t> whileFirst; // raised while the first is reported
+  } cases[] = {{{0x0101}, {0x0102}}, {{0x0201, 0x0202}, {}}, {{0x0301}, {0x0302, 0x0303}}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(UseBench("[COM1]\nInstrument = Dravon-STD\n"), 0);
+    errApi = an.operator->();
+    errRaise = bench.RaiseError;
+    std::vector<std::uint16_t> expected = c.before;
+    expected.insert(expected.end(), c.whileFirst.begin(), c.whileFirst.end());
+    SCOPED_TRACE("first error " + std::to_string(expected.front()));
+    {
+      std::lock_guard<std::mutex> lock(errMutex);
+      errReported.clear();
+      errRaiseWhileReporting = c.whileFirst;
+    }
+    ASSERT_EQ(an->OpenCom(1), 0);
+    for (std::uint16_t nr : c.before)
+      ASSERT_EQ(bench.RaiseError(1, nr), 0);
+    ASSERT_EQ(an->SetErrEventProc(1, ReportingErrEventProc), 0);
+    std::vector<std::uint16_t> reported;
+    for (int i = 0; i < 250 && reported.size() < expected.size(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      std::lock_guard<std::mutex> lock(errMutex);
+      reported = errReported;
+    }
+    EXPECT_EQ(reported, expected);
+    TErrRec rest{};
+    ASSERT_EQ(an->GetLastError(1, &rest), 0);
+    EXPECT_EQ(rest.Kind, 0) << "all reported and cleared";
+    ASSERT_EQ(an->SetErrEventProc(1, nullptr), 0);
+  }
+}
+
 // ---- Persistence ----
 
 const char* TwoInstruments = "[COM1]\nInstrument = DravonDat\nSerial = 1000001\n"
@@ -410,6 +473,185 @@ TEST_F(SystemBench, InjectedInstrumentErrorRestartsTheInstrument) {
   EXPECT_EQ(e.Kind, 0) << "the error comes once";
 }
 
+TEST_F(SystemBench, FaultsBeginAfterTheGivenNumberOfUses) {
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonDat\n"
+                     "FaultLinkError = B206:3@2, GetPressInst:9@1\n"
+                     "FaultAnswer = A303:25@1\nFaultUnknown = A115@2\n"),
+            0)
+      << Messages();
+  OpenAnalog(1);
+  const struct {
+    std::uint16_t cmd;
+    std::int32_t status; // link status
+    std::uint8_t cc;     // answer, with status 0
+  } uses[] = {{0xB206, 0, 0},  {0xA303, 0, 0},  {0xA115, 0, 0}, {0xB206, 0, 0},
+              {0xA303, 0, 25}, {0xA115, 0, 0},  {0xB206, 3, 0}, {0xA115, 8, 0},
+              {0xB206, 3, 0},  {0xA303, 0, 25}, {0xA100, 0, 0}};
+  for (std::size_t i = 0; i < std::size(uses); ++i) {
+    SCOPED_TRACE("exchange " + std::to_string(i + 1));
+    std::int32_t status = -1;
+    const TransRec answer = Cmd(1, uses[i].cmd, static_cast<std::uint16_t>(0x4000 + i), status);
+    EXPECT_EQ(status, uses[i].status);
+    if (status == 0) {
+      EXPECT_EQ(answer.CC, uses[i].cc);
+    }
+  }
+  float p = 0;
+  EXPECT_EQ(an->GetPressInst(1, &p), 0);
+  EXPECT_EQ(an->GetPressInst(1, &p), 9);
+  EXPECT_EQ(Ask(1, 0xA206).BBAA, 0x4003) << "the writes that failed did not reach it";
+}
+
+TEST_F(SystemBench, FaultsSwitchedWhileThePortStaysOpen) {
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonDat\nFaultUnknown = A115\n"
+                     "[COM2]\nInstrument = DravonSwitch\n"),
+            0);
+  OpenAnalog(1);
+  // The lower half of C is written, the upper half fails.
+  ASSERT_EQ(bench.SetFault(1, "FaultLinkError = B206"), 0);
+  std::int32_t status = -1;
+  Cmd(1, 0xB205, 0x1234, status);
+  EXPECT_EQ(status, 0);
+  Cmd(1, 0xB206, 0x3F00, status);
+  EXPECT_EQ(status, 3);
+  Cmd(1, 0xA115, 0, status);
+  EXPECT_EQ(status, 0) << "the bench file's faults are replaced";
+
+  // A walk that fails part-way: counted from the call on.
+  ASSERT_EQ(bench.SetFault(1, "FaultLinkError = B206@1\nFaultAnswer = B200:25@1 ; restore"), 0);
+  Cmd(1, 0xB206, 0x3F00, status);
+  EXPECT_EQ(status, 0);
+  Cmd(1, 0xB206, 0x3F00, status);
+  EXPECT_EQ(status, 3);
+  EXPECT_EQ(Ask(1, 0xB200, 500).CC, 0);
+  EXPECT_EQ(Ask(1, 0xB200, 600).CC, 25);
+
+  // Readings, and the other library's functions.
+  float p = 0;
+  ASSERT_EQ(bench.SetFault(1, "FaultNoSignal = yes"), 0);
+  EXPECT_EQ(an->GetPressInst(1, &p), 3);
+  Cmd(1, 0xB206, 0x3F00, status);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(bench.SetFault(1, nullptr), 0);
+  EXPECT_EQ(an->GetPressInst(1, &p), 0);
+  OpenSwitch(2);
+  TSwitchParams params{};
+  ASSERT_EQ(bench.SetFault(2, "FaultLinkError = GetConf:9\nFaultNoConfig = yes"), 0);
+  EXPECT_EQ(sw->GetConf(2, &params), 9);
+  EXPECT_EQ(sw->GetPressInst(2, &p), 11);
+  ASSERT_EQ(bench.SetFault(2, ""), 0);
+  EXPECT_EQ(sw->GetConf(2, &params), 0);
+  EXPECT_EQ(sw->GetPressInst(2, &p), 0);
+}
+
+TEST_F(SystemBench, FaultTextsTheBenchCannotUseChangeNothing) {
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonDat\nFaultLinkError = A109\n"), 0);
+  OpenAnalog(1);
+  const struct {
+    const char* text;
+    const char* key; // named in the message, with line 1
+  } cases[] = {
+      {"FaultLinkError = B206@", "FaultLinkError"},
+      {"FaultLinkError = B206@-1", "FaultLinkError"},
+      {"FaultUnknown = A115:3", "FaultUnknown"},
+      {"FaultNewer = yes", "FaultNewer"},
+      {"FaultErrorEvent = 0x12@5", "FaultErrorEvent"},
+      {"Pressure = 5", "Pressure"},
+      {"FaultLink = B206", "FaultLink"},
+      {"[COM2]", "COM2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(bench.SetFault(1, c.text), 4);
+    EXPECT_NE(Messages().find("BenchSetFault COM1, line 1, key \"" + std::string(c.key) + "\""),
+              std::string::npos)
+        << Messages();
+    std::int32_t status = 0;
+    Cmd(1, 0xA109, 0, status);
+    EXPECT_EQ(status, 3) << "the faults stay as they were";
+  }
+  EXPECT_EQ(bench.SetFault(9, ""), 5);
+}
+
+TEST_F(SystemBench, InstrumentsUnpluggedAndSwappedWhileThePortIsOpen) {
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonDat\nSerial = 1001010\nLatencyMs = 0\n"
+                     "FaultAnswer = A303:25\n"),
+            0);
+  OpenAnalog(1);
+  Ask(1, 0xB200, 600); // working value, not stored
+
+  ASSERT_EQ(bench.Plug(1, "Instrument = none"), 0);
+  std::int32_t status = 0, code = -1;
+  Cmd(1, 0xA107, 0, status);
+  EXPECT_EQ(status, 2) << "nothing answers";
+  EXPECT_EQ(an->GetInstType(1, &code), 0);
+  EXPECT_EQ(code, 0);
+
+  // Another transmitter: another serial number, starting up first; the port's faults stay.
+  ASSERT_EQ(bench.Plug(1, "Instrument = DravonVision\nSerial = 7654321\nStartupMs = 500"), 0);
+  EXPECT_EQ(Ask(1, 0xA100).CC, 14);
+  Advance(500);
+  EXPECT_EQ(Ask(1, 0xA107).BBAA, 7654321 & 0xFFFF);
+  EXPECT_EQ(Ask(1, 0xA108).BBAA, 7654321 >> 16);
+  ASSERT_EQ(an->GetInstType(1, &code), 0);
+  EXPECT_EQ(code, 2);
+  EXPECT_EQ(Ask(1, 0xA303).CC, 25);
+  EXPECT_EQ(Ask(1, 0xA200).BBAA, 300);
+  Ask(1, 0xB201, 1000);
+  Ask(1, 0xB10C);
+
+  // The bench file's instrument again, as it was left.
+  ASSERT_EQ(bench.Plug(1, nullptr), 0);
+  EXPECT_EQ(Ask(1, 0xA107).BBAA, 1001010 & 0xFFFF);
+  EXPECT_EQ(Ask(1, 0xA200).BBAA, 600);
+  EXPECT_EQ(Ask(1, 0xA201).BBAA, 966);
+  ASSERT_EQ(bench.Plug(1, ""), 0) << "it is plugged in already";
+  EXPECT_EQ(Ask(1, 0xA200).BBAA, 600);
+
+  // The other one again: what it stored, it has.
+  ASSERT_EQ(bench.Plug(1, "Instrument = DravonVision\nSerial = 7654321"), 0);
+  EXPECT_EQ(Ask(1, 0xA201).BBAA, 1000);
+
+  // A switch on the analog library's port answers nothing; on the switch library's it does.
+  ASSERT_EQ(bench.Plug(1, "Instrument = DravonSwitch\nSerial = 4242"), 0);
+  Cmd(1, 0xA107, 0, status);
+  EXPECT_EQ(status, 2);
+  ASSERT_EQ(an->CloseCom(1), 0);
+  OpenSwitch(1);
+  TSwitchInfos infos{};
+  ASSERT_EQ(sw->GetInfos(1, &infos), 0);
+  EXPECT_EQ(infos.SerialNr, 4242);
+  ASSERT_EQ(bench.Plug(1, "Instrument = DravonSwitch\nSerial = 4243"), 0);
+  ASSERT_EQ(sw->GetInfos(1, &infos), 0);
+  EXPECT_EQ(infos.SerialNr, 4243);
+  ASSERT_EQ(bench.Plug(1, ""), 0);
+  EXPECT_EQ(sw->GetInfos(1, &infos), 2);
+}
+
+TEST_F(SystemBench, PlugTextsTheBenchCannotUseChangeNothing) {
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonDat\n[COM2]\nAvailable = no\n"), 0);
+  OpenAnalog(1);
+  const struct {
+    const char* text;
+    const char* key;
+  } cases[] = {{"Instrument = Dravon", "Instrument"},
+               {"Instrument = 10\nAvailable = no", "Available"},
+               {"Instrument = 10\nLatencyMs = 5", "LatencyMs"},
+               {"Instrument = 10\nFaultNoSignal = yes", "FaultNoSignal"},
+               {"Instrument = 10\nReferenceVelocity = 3\nPressure = 2", "Pressure"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(bench.Plug(1, c.text), 4);
+    EXPECT_NE(Messages().find("BenchPlug COM1, line "), std::string::npos) << Messages();
+    EXPECT_NE(Messages().find("key \"" + std::string(c.key) + "\""), std::string::npos);
+    std::int32_t code = 0;
+    ASSERT_EQ(an->GetInstType(1, &code), 0);
+    EXPECT_EQ(code, 1) << "still the bench file's transmitter";
+  }
+  EXPECT_EQ(bench.Plug(2, "Instrument = 10"), 4) << "no such port on this computer";
+  EXPECT_EQ(bench.Plug(0, ""), 5);
+}
+
 TEST_F(SystemBench, PortsThatCannotBeOpened) {
   ASSERT_EQ(UseBench("[COM1]\nAvailable = no\n[COM2]\nInstrument = DravonDat\n"
                      "FaultLinkError = OpenCom:1\n"),
@@ -499,7 +741,7 @@ TEST_F(SystemBench, TraceWritesEveryExchange) {
   for (const char* expected :
        {"\tDDatDll\tCOM1\tOpenCom\t\t\t0\n",
         "\tDDatDll\tCOM1\tTransCmd\tOO=A1 CC=09 BBAA=0000\too=A1 cc=00 bbaa=0004\t0\n",
-        "\tDSwitch\tCOM2\tOpenComOnly\t\t\t0\n", "\tDSwitch\t-\tGetIConst\tid=6\t60\t0\n"})
+        "\tDSwitch\tCOM2\tOpenComOnly\t\t\t0\n", "\tDSwitch\t-\tGetIConst\tid=6\t240\t0\n"})
     EXPECT_NE(lines.find(expected), std::string::npos) << expected << "\nin\n" << lines;
 }
 

@@ -17,6 +17,9 @@ struct TBenchControl::TImpl {
   FnBenchSetPressure* SetPressure = nullptr;
   FnBenchRaiseError* RaiseError = nullptr;
   FnBenchGetOutput* GetOutput = nullptr;
+  FnBenchGetDisplay* GetDisplay = nullptr;
+  FnBenchSetFault* SetFault = nullptr;
+  FnBenchPlug* Plug = nullptr;
   FnBenchSetTrace* SetTrace = nullptr;
   FnBenchExchangeCount* ExchangeCount = nullptr;
 };
@@ -42,6 +45,9 @@ TBenchControl::TBenchControl() : impl_(std::make_unique<TImpl>()) {
       !b.Lib.Resolve("BenchSetPressure", b.SetPressure, err) ||
       !b.Lib.Resolve("BenchRaiseError", b.RaiseError, err) ||
       !b.Lib.Resolve("BenchGetOutput", b.GetOutput, err) ||
+      !b.Lib.Resolve("BenchGetDisplay", b.GetDisplay, err) ||
+      !b.Lib.Resolve("BenchSetFault", b.SetFault, err) ||
+      !b.Lib.Resolve("BenchPlug", b.Plug, err) ||
       !b.Lib.Resolve("BenchSetTrace", b.SetTrace, err) ||
       !b.Lib.Resolve("BenchExchangeCount", b.ExchangeCount, err))
     throw std::runtime_error(err.Text());
@@ -80,6 +86,26 @@ void TBenchControl::RaiseError(std::int32_t port, std::int32_t errNr) {
 
 void TBenchControl::GetOutput(std::int32_t port, double& signal, std::int32_t& mode) {
   Check("BenchGetOutput", impl_->GetOutput(port, &signal, &mode));
+}
+
+void TBenchControl::GetDisplay(std::int32_t port, std::string& text, std::int32_t& contrast) {
+  char shown[200] = {};
+  Check("BenchGetDisplay", impl_->GetDisplay(port, shown, sizeof shown, &contrast));
+  text = shown;
+}
+
+void TBenchControl::SetFault(std::int32_t port, const std::string& text) {
+  const std::int32_t status = impl_->SetFault(port, text.c_str());
+  if (status != 0)
+    throw std::runtime_error("BenchSetFault refused: status " + std::to_string(status) + "\n" +
+                             Messages());
+}
+
+void TBenchControl::Plug(std::int32_t port, const std::string& text) {
+  const std::int32_t status = impl_->Plug(port, text.c_str());
+  if (status != 0)
+    throw std::runtime_error("BenchPlug refused: status " + std::to_string(status) + "\n" +
+                             Messages());
 }
 
 void TBenchControl::SetTrace(const std::string& path) {

@@ -22,6 +22,14 @@ public:
   void RaiseError(std::int32_t port, std::int32_t errNr);
   // Test signal and mode of an instrument's analog output.
   void GetOutput(std::int32_t port, double& signal, std::int32_t& mode);
+  // What an instrument's display shows, and its contrast.
+  void GetDisplay(std::int32_t port, std::string& text, std::int32_t& contrast);
+  // Replaces the faults of the line and the readings on the port by the bench file keys in
+  // text, while the port stays open; empty text clears them.
+  void SetFault(std::int32_t port, const std::string& text);
+  // Plugs the instrument that the bench file keys in text describe into the port ("Instrument
+  // = none": nothing); empty text plugs the bench file's instrument in again.
+  void Plug(std::int32_t port, const std::string& text);
   // Appends every library call to the file; an empty path ends the trace.
   void SetTrace(const std::string& path);
   std::int32_t ExchangeCount();
