@@ -21,6 +21,7 @@ int main(int argc, char* argv[]) {
   dtool::InstallQuitSignals();
   // 1: the application object.
   QApplication app(argc, argv);
+  dtool::WatchQuitSignals();
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i)
     args.emplace_back(argv[i]);
@@ -48,9 +49,10 @@ int main(int argc, char* argv[]) {
   dtool::CloseOnQuitSignals(form.get());
   // 4: the moving-average window comes with its dialog.
 
-  // 5: the event loop, unless the start already ended the application.
+  // 5: the event loop, unless the start already ended the application or the process was asked
+  // to end while the start was showing a message.
   int rc = 0;
-  if (!form->Terminated()) {
+  if (!form->Terminated() && !dtool::QuitRequested()) {
     form->show();
     rc = app.exec();
   }

@@ -1,7 +1,10 @@
 #include "app/quitsignals.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include "ui/dialogs/dialogbase.h"
@@ -15,6 +18,40 @@
 #endif
 
 namespace dtool {
+
+namespace {
+
+// How often the start is looked at for a message to cancel, until the window exists.
+constexpr int StartPollMs = 20;
+
+QPointer<QWidget> quitWindow;
+bool quitRequested = false;
+
+// Before the window exists the start may be showing a message (a missing settings file, a port
+// that cannot be opened): cancel it, and every one that follows, until the window is handed
+// over; then end through the window.
+void CancelStartMessages() {
+  if (quitWindow) {
+    CancelModalWindowsThenClose(quitWindow);
+    return;
+  }
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+      dialog->reject();
+    else
+      modal->close();
+  }
+  QTimer::singleShot(StartPollMs, qApp, CancelStartMessages);
+}
+
+void OnQuitRequested() {
+  if (quitRequested)
+    return;
+  quitRequested = true;
+  CancelStartMessages();
+}
+
+} // namespace
 
 #ifndef _WIN32
 namespace {
@@ -40,22 +77,28 @@ void InstallQuitSignals() {
   sigaction(SIGINT, &action, nullptr);
 }
 
-void CloseOnQuitSignals(QWidget* window) {
-  if (signalPipe[1] < 0)
+void WatchQuitSignals() {
+  if (signalPipe[1] < 0 || qApp == nullptr)
     return;
-  auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, window);
-  QPointer<QWidget> target(window);
-  QObject::connect(notifier, &QSocketNotifier::activated, window, [notifier, target] {
+  auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
+  QObject::connect(notifier, &QSocketNotifier::activated, qApp, [notifier] {
     char byte = 0;
     [[maybe_unused]] const ssize_t n = ::read(signalPipe[1], &byte, 1);
     notifier->setEnabled(false);
-    if (target)
-      CancelModalWindowsThenClose(target);
+    OnQuitRequested();
   });
 }
 #else
 void InstallQuitSignals() {}
-void CloseOnQuitSignals(QWidget*) {}
+void WatchQuitSignals() {}
 #endif
+
+void CloseOnQuitSignals(QWidget* window) {
+  quitWindow = window;
+}
+
+bool QuitRequested() {
+  return quitRequested;
+}
 
 } // namespace dtool

@@ -200,6 +200,27 @@ TEST_P(ProgramTest, FollowsTheLiveReadingOfTheConnectedInstrument) {
   EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
 }
 
+// The first start has no settings file and says so in a message box; a SIGTERM while that box
+// waits for the operator cancels it and ends the program the usual way, settings file written.
+using FirstStartTest = ProgramTest;
+
+TEST_F(FirstStartTest, EndedBySigtermWhileItShowsItsMessage) {
+  QProcess program;
+  Start(program);
+  if (HasFatalFailure())
+    return;
+  // The link libraries are loaded before the settings file is read.
+  ASSERT_TRUE(WaitForTrace(program, "GetIConst")) << program.readAllStandardError().toStdString();
+  program.terminate();
+  const bool finished = program.waitForFinished(20000);
+  if (!finished)
+    program.kill();
+  ASSERT_TRUE(finished) << "the program did not end";
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+  EXPECT_EQ(QFileInfo(Path("DToolPc.SET")).size(), qint64(SetFileSize));
+}
+
 INSTANTIATE_TEST_SUITE_P(Types, ProgramTest, ::testing::Values(10, 9), [](const auto& info) {
   return info.param == 9 ? "Switch" : "Transmitter";
 });
