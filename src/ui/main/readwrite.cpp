@@ -59,14 +59,17 @@ bool TMainForm::ReadData() {
     return false;
   const int type = sett->InstType();
   bool ok = false;
-  if (type == 0)
+  if (type == 0) {
+    // No instrument type, no configuration of one.
+    sett->SetConfigRead(false);
     ErrorBox("Communication with instrument not possible!");
-  else if (type == 9)
+  } else if (type == 9) {
     ok = ReadSwitchConfig();
-  else if (type >= 1 && type <= 8)
+  } else if (type >= 1 && type <= 8) {
     ok = ReadParamsB();
-  else
+  } else {
     ok = ReadParamsA();
+  }
   if (ok)
     PrintAllowed = true;
   return ok;
@@ -139,8 +142,10 @@ bool TMainForm::ReadSwitchConfig() {
   WriteSetToField_(true);
   RefreshButtons();
   if (r > 0) {
+    // The type goes with the identity: no configuration of a type is held any more.
     sett->SetDefaults(true, true);
     sett->ResetInstInfo();
+    sett->SetConfigRead(false);
   } else if (r == swstatus::NewerConfig) {
     sett->SetDefaults(true, true);
     WarningBox("Compensation algorithm is not supported!\r\rThe actual settings can not be read "

@@ -17,6 +17,10 @@
 #include "ui/controls/editreal.h"
 
 namespace dtool::test {
+
+// Messages print as kind and text (readwrite_test.cpp).
+void PrintTo(const ScriptedPort::Message& m, std::ostream* os);
+
 namespace {
 
 using Msg = ScriptedPort::Message;
@@ -218,6 +222,43 @@ TEST_F(LiveTest, ZeroCalibrationOfATransmitterReadsFirstAndStoresTheZero) {
   ASSERT_GE(cmds.size(), 3u);
   EXPECT_EQ(std::vector<std::string>(cmds.end() - 3, cmds.end()),
             (std::vector<std::string>{"B10B", "B2FF", "B10C"}));
+}
+
+// A read that fails after a good one leaves no instrument type: the configuration counts as
+// not read, so the zero calibration asks for a read instead of meeting a type it cannot serve.
+TEST_F(LiveTest, AFailedReadAfterAGoodOneAsksForANewReadBeforeTheZeroCalibration) {
+  struct TCase {
+    const char* name;
+    int type;
+    std::string bench; // the port's section for the failing read
+    std::string message;
+  };
+  const TCase cases[] = {
+      {"switch record refused", 9, Instrument(9, "FaultLinkError = GetConf:3"),
+       "Communication with instrument not possible!\r\rDSwitchDLL Error Nr. 3"},
+      {"switch gone", 9, Com(1, "Instrument = none"),
+       "Communication with instrument not possible!"},
+      {"transmitter gone", 10, Com(1, "Instrument = none"),
+       "Communication with instrument not possible!"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMainForm& f = Connect(c.type);
+    StartBench(c.bench);
+    f.ReopenLink();
+    f.ReadBtn->click();
+    EXPECT_EQ(port.messages, (Msgs{{"Error", c.message}}));
+    EXPECT_EQ(f.sett->InstType(), 0);
+    EXPECT_FALSE(f.sett->ConfigRead());
+    port.Clear();
+    port.Answer({false});
+    try {
+      f.ActZeroCalibration->trigger();
+    } catch (const FatalError& e) {
+      ADD_FAILURE() << e.what();
+    }
+    EXPECT_EQ(port.messages, (Msgs{{"ErrorYesNo", ReadFirst}}));
+  }
 }
 
 TEST_F(LiveTest, ZeroCalibrationDeclinedSendsNothingButChecksTheInstrument) {
