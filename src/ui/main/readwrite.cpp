@@ -262,8 +262,9 @@ bool TMainForm::WriteAllParams(TWriteMode mode) {
       const int written = failed ? position - 1 : position;
       // A value the instrument corrected is read back into the working record: one the window
       // cannot show or keep fails the walk. A write goes back to the defaults; a backup gives
-      // the operator's record back as it was.
-      if (!failed && mode != wmRestore && !CurrentRecordUsable()) {
+      // the operator's record back as it was. This holds also when a later position failed:
+      // the value read back is in the record either way.
+      if (mode != wmRestore && !CurrentRecordUsable()) {
         ErrorBox(AnalogLinkError(StatusUnusable));
         if (mode == wmBackupAndWrite) {
           sett->Class1 = working1;

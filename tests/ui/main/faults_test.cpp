@@ -14,6 +14,7 @@
 #include "tools/progtools.h"
 
 namespace dtool::test {
+
 namespace {
 
 using Msg = ScriptedPort::Message;
@@ -149,25 +150,62 @@ TEST_F(FaultsTest, AnAnalogReadOfValuesTheWindowCannotKeepFails) {
   }
 }
 
+// A corrected value read back as something the window cannot keep fails the write, also when
+// a later parameter fails as well: the record goes back to its defaults and counts as not
+// read, so the next Write data asks before it sends them, and the next start takes the
+// settings file.
 TEST_F(FaultsTest, AValueReadBackAfterAWriteThatTheWindowCannotKeepFailsTheWrite) {
-  TMainForm& f = OpenOn(10);
-  f.ReadBtn->click();
-  ASSERT_TRUE(f.sett->ConfigRead());
-  port.Clear();
-  // The instrument "corrects" the interval to 0.
-  TFilter::Get().After = [](const TransRec& request, TransRec& answer) {
-    if (Oocc(request) == 0xB204)
-      answer.CC = 1;
-    if (Oocc(request) == 0xA204)
-      answer.BBAA = 0;
+  const Msg corrected{"Warning", "Parameter \"Measurement Interval\" was out of permissible "
+                                 "range and therefore it has been corrected! "};
+  const Msg linkError{"Error",
+                      "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"};
+  struct TCase {
+    const char* name;
+    const char* bench;
+    Msgs messages;
   };
-  f.WriteBtn->click();
-  EXPECT_EQ(port.messages,
-            (Msgs{{"Warning", "Parameter \"Measurement Interval\" was out of permissible range "
-                              "and therefore it has been corrected! "},
-                  {"Error", Unusable}}));
-  EXPECT_EQ(f.sett->Class1.Speed, 5) << "defaults, not the unusable value";
-  EXPECT_FALSE(std::filesystem::exists(LogFile()));
+  const TCase cases[] = {
+      {"the walk goes to its end", "", {corrected, {"Error", Unusable}}},
+      {"a later parameter fails",
+       "FaultLinkError = B30B",
+       {corrected, linkError, {"Error", Unusable}}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMainForm& f = OpenOn(10, c.bench);
+    f.ReadBtn->click();
+    ASSERT_TRUE(f.sett->ConfigRead());
+    port.Clear();
+    // The instrument "corrects" the interval to 0.
+    TFilter::Get().After = [](const TransRec& request, TransRec& answer) {
+      if (Oocc(request) == 0xB204)
+        answer.CC = 1;
+      if (Oocc(request) == 0xA204)
+        answer.BBAA = 0;
+    };
+    f.WriteBtn->click();
+    EXPECT_EQ(port.messages, c.messages);
+    EXPECT_EQ(f.sett->Class1.Speed, 5) << "defaults, not the unusable value";
+    EXPECT_FALSE(f.sett->ConfigRead());
+    EXPECT_FALSE(std::filesystem::exists(LogFile()));
+    // The defaults are not sent without the question.
+    TFilter::Get().After = nullptr;
+    port.Clear();
+    ClearTrace();
+    port.Answer({false});
+    f.WriteBtn->click();
+    EXPECT_EQ(port.messages,
+              (Msgs{{"ErrorYesNo", "You have not read the actual configuration data from the "
+                                   "instrument! \rOverwrite?"}}));
+    EXPECT_EQ(AnalogCommands(), std::vector<std::string>{});
+    // The settings file written at the end is taken by the next start.
+    form.reset();
+    port.Clear();
+    TMainForm& again = *(form = std::make_unique<TMainForm>(SetFile()));
+    EXPECT_EQ(port.messages, Msgs{}) << "the settings file was kept";
+    EXPECT_EQ(again.sett->Switch.AlInt, 3);
+    port.Clear();
+  }
 }
 
 TEST_F(FaultsTest, ASwitchRecordTheWindowCannotKeepFailsTheRead) {

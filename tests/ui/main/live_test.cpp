@@ -18,9 +18,6 @@
 
 namespace dtool::test {
 
-// Messages print as kind and text (readwrite_test.cpp).
-void PrintTo(const ScriptedPort::Message& m, std::ostream* os);
-
 namespace {
 
 using Msg = ScriptedPort::Message;
