@@ -14,7 +14,6 @@
 #include "tools/progtools.h"
 
 namespace dtool::test {
-
 namespace {
 
 using Msg = ScriptedPort::Message;

@@ -17,7 +17,6 @@
 #include "ui/controls/editreal.h"
 
 namespace dtool::test {
-
 namespace {
 
 using Msg = ScriptedPort::Message;
