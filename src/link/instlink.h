@@ -45,6 +45,13 @@ namespace inststate {
 inline constexpr int NoCommunication = 0, NotOperational = 1, Operational = 2;
 }
 
+// What SwitchRangeCheck found.
+enum class TRangeCheck {
+  InRange,    // every value within the library's bounds
+  Corrected,  // values were limited to the bounds (the operator has been warned)
+  NotChecked, // the library refused a bound (the operator has been told)
+};
+
 // Results of SendCmd.
 namespace sendresult {
 inline constexpr std::int32_t Ok = 0, Unknown = 1, Failed = -1;
@@ -121,10 +128,10 @@ public:
 
   // --- Switch record ---
 
-  // Limits the switch record's values to the library's bounds, warning for each correction;
-  // true when nothing had to be corrected. A bound the library refuses shows its error and
-  // ends the check with false.
-  bool SwitchRangeCheck(TSwitchParams& rec);
+  // Limits the switch record's values to the library's bounds, warning for each correction.
+  // A bound the library refuses shows its error and ends the check: values corrected before
+  // it stay corrected.
+  TRangeCheck SwitchRangeCheck(TSwitchParams& rec);
   // A bound of the switch library (GetFConst), widened into value; returns the library's
   // status, 0 when value was filled.
   std::int32_t GetFConstDs(std::int32_t id, double& value);

@@ -197,23 +197,28 @@ void TMainForm::WriteBtnClick() {
         DeleteLogFile();
       }
     } else {
-      if (!link_->SwitchRangeCheck(sett->Switch))
+      const TRangeCheck range = link_->SwitchRangeCheck(sett->Switch);
+      // A check that could not go on may have corrected values before it stopped.
+      if (range != TRangeCheck::InRange)
         WriteSetToField_(true);
-      std::int32_t r = 0;
-      int tries = 0;
-      while (SwitchProtPrompt(r, tries)) {
-        if (LinkOk(r)) {
-          TWaitCursor exchange;
-          r = link_->Switch().SetConf(link_->Port(), sett->Switch, ProtCode);
-          if (LinkOk(r))
-            link_->ReadInstInfo(true, true);
+      // A record that could not be checked is not sent; the check has told why.
+      if (range != TRangeCheck::NotChecked) {
+        std::int32_t r = 0;
+        int tries = 0;
+        while (SwitchProtPrompt(r, tries)) {
+          if (LinkOk(r)) {
+            TWaitCursor exchange;
+            r = link_->Switch().SetConf(link_->Port(), sett->Switch, ProtCode);
+            if (LinkOk(r))
+              link_->ReadInstInfo(true, true);
+          }
         }
+        if (!LinkOk(r) && r != swstatus::Protected)
+          ErrorBox(SwitchLinkError(r));
+        else if (LinkOk(r) && !testMode)
+          InfoBox(TransferSuccessText);
+        sett->SetConfigRead(LinkOk(r));
       }
-      if (!LinkOk(r) && r != swstatus::Protected)
-        ErrorBox(SwitchLinkError(r));
-      else if (LinkOk(r) && !testMode)
-        InfoBox(TransferSuccessText);
-      sett->SetConfigRead(LinkOk(r));
     }
   }
   ShowInstIdentity();

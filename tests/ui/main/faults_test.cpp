@@ -12,6 +12,7 @@
 #include "link/instlink.h"
 #include "link/linkloader.h"
 #include "tools/progtools.h"
+#include "ui/controls/editreal.h"
 
 namespace dtool::test {
 namespace {
@@ -32,6 +33,9 @@ struct TFilter {
   std::function<void(const TransRec& request)> Before;
   std::function<void(const TransRec& request, TransRec& answer)> After;
   std::function<void(TSwitchParams& answer)> AfterGetConf;
+  // The status the switch library answers for a bound (GetFConst) instead of the bound; 0
+  // leaves the bound to the library.
+  std::function<std::int32_t(std::int32_t id)> RefuseFConst;
 
   static TFilter& Get() {
     static TFilter filter;
@@ -53,6 +57,13 @@ struct TFilter {
     if (status == 0 && f.AfterGetConf)
       f.AfterGetConf(*params);
     return status;
+  }
+
+  static std::int32_t DTOOL_LINKCALL GetFConst(float* value, std::int32_t id) {
+    TFilter& f = Get();
+    if (const std::int32_t refused = f.RefuseFConst ? f.RefuseFConst(id) : 0)
+      return refused;
+    return f.Switch->GetFConst(value, id);
   }
 
 private:
@@ -78,6 +89,7 @@ protected:
       an.TransCmd = &TFilter::TransCmd;
       TSwitchLinkApi sw = f.Switch.Functions();
       sw.GetConf = &TFilter::GetConf;
+      sw.GetFConst = &TFilter::GetFConst;
       return std::make_unique<TInstLink>(sett, owner, an, sw);
     };
   }
@@ -88,6 +100,7 @@ protected:
     f.Before = nullptr;
     f.After = nullptr;
     f.AfterGetConf = nullptr;
+    f.RefuseFConst = nullptr;
   }
   // Spoils the answer's data word of one command.
   static void SpoilAnswer(std::uint16_t oocc, std::uint16_t bbaa, std::uint8_t cc = 0) {
@@ -231,6 +244,45 @@ TEST_F(FaultsTest, ASwitchRecordTheWindowCannotKeepFailsTheRead) {
     EXPECT_TRUE(std::isfinite(f.sett->Switch.Al2Thre));
     EXPECT_TRUE(std::isfinite(f.sett->Switch.Hose_length));
     EXPECT_EQ(f.InstTypeEd->text(), QString());
+    port.Clear();
+  }
+}
+
+// The switch's write checks its record against the library's bounds first. Corrections are
+// warned and the write goes on; a bound the library refuses stops the write before anything
+// is sent.
+TEST_F(FaultsTest, ASwitchWriteGoesOutOnlyWhenItsBoundsCouldBeChecked) {
+  const Msg hoseCorrected{"Warning", "Parameter \"Std. Hose length\" was out of permissible "
+                                     "range and therefore it has been corrected! "};
+  const Msg refused{"Error",
+                    "Communication with instrument not possible!\r\rDSwitchDLL Error Nr. 4"};
+  struct TCase {
+    const char* name;
+    std::int32_t refusedId; // 0: every bound is there
+    Msgs messages;
+    bool written;
+  };
+  const TCase cases[] = {
+      {"a correction", 0, {hoseCorrected, {"Info", "Transfer was successful!"}}, true},
+      {"the first bound refused", swfconst::HoseMin, {refused}, false},
+      {"a bound refused after a correction", swfconst::AtmMin, {hoseCorrected, refused}, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMainForm& f = OpenOn(9);
+    f.ReadBtn->click();
+    ASSERT_TRUE(f.sett->ConfigRead());
+    f.HoseLenEd->InputEdit()->selectAll();
+    f.HoseLenEd->InputEdit()->insert(QStringLiteral("50")); // beyond the 30 m of the switch
+    port.Clear();
+    ClearTrace();
+    TFilter::Get().RefuseFConst = [&c](std::int32_t id) { return id == c.refusedId ? 4 : 0; };
+    f.WriteBtn->click();
+    EXPECT_EQ(port.messages, c.messages);
+    EXPECT_EQ(CallsOf("SetConf").size(), c.written ? 1u : 0u);
+    EXPECT_EQ(f.HoseLenEd->Text(),
+              c.refusedId == swfconst::HoseMin ? QStringLiteral("50.00") : QStringLiteral("30.00"));
+    EXPECT_TRUE(f.sett->ConfigRead()) << "written, or nothing sent";
     port.Clear();
   }
 }
