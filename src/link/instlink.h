@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/records.h"
 #include "core/settings.h"
@@ -178,12 +179,18 @@ private:
   // Asks whether to correct a control register; writes it after the code check.
   bool CorrectRegister(const std::string& question, TransRec write);
   bool SendPlain(std::uint16_t oocc, std::uint16_t bbaa, bool show);
+  // Shows the instrument errors of the port, one box each, until the record holds no new
+  // one, then clears them; nothing when the record cannot be read.
+  void ShowInstrumentErrors(std::int32_t port);
 
   TSettings& sett_;
   ISettingsOwner& owner_;
   std::unique_ptr<TOwnedLibs> libs_;
   TAnalogLinkApi an_;
   TSwitchLinkApi sw_;
+  // ErrEventProc: an error box is open; the ports whose error events wait for it.
+  bool showingErrors_ = false;
+  std::vector<std::int32_t> errorPorts_;
 };
 
 } // namespace dtool
