@@ -54,6 +54,8 @@ void TMainForm::ReadBtnClick() {
 bool TMainForm::ReadData() {
   if (!Ready() || !link_)
     return false;
+  // The printout is of the state this read leaves, or of none.
+  PrintAllowed = false;
   TWaitCursor wait;
   if (!DetectInstrument())
     return false;
@@ -178,6 +180,8 @@ void TMainForm::WriteBtnClick() {
                "\rOverwrite?",
                true) != IdYes)
     return;
+  // The printout is of the state this write leaves, or of none.
+  PrintAllowed = false;
   TWaitCursor wait;
   if (CheckInstrument(TShow::Messages)) {
     if (IsAnalogFamily(sett->InstType())) {
@@ -368,7 +372,9 @@ bool TMainForm::CurrentRecordUsable() const {
 // ---- Print ----
 
 void TMainForm::PrintExecute() {
-  if (!PrintAllowed) {
+  // There is a report for each instrument type, none without one.
+  const int type = sett ? sett->InstType() : 0;
+  if (!PrintAllowed || type < 1 || type > MaxInstType) {
     WarningBox("A printout is only possible immediately after a \"Read data\" or \"Write data\" "
                "operation!");
     return;

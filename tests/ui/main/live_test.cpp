@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <functional>
 
 #include "benchform.h"
 #include "dialogscript.h"
@@ -389,6 +390,43 @@ TEST_F(LiveTest, PrintIsOnlyPossibleRightAfterATransfer) {
   emit f.IntCb->activated(2);
   f.Print->trigger();
   EXPECT_EQ(port.messages, refused);
+}
+
+// A read or write that fails takes away the printout of the state before it, and a type that
+// has no report prints nothing.
+TEST_F(LiveTest, AFailedTransferOrATypeWithoutReportGivesThePrintoutWarning) {
+  const Msgs refused{{"Warning", "A printout is only possible immediately after a \"Read data\" "
+                                 "or \"Write data\" operation!"}};
+  struct TCase {
+    const char* name;
+    int type;
+    std::string bench; // the instrument for the step, after a good read
+    std::function<void(TMainForm&)> step;
+  };
+  const TCase cases[] = {
+      {"a read that fails", 10, Instrument(10, "FaultAnswer = A204:5"),
+       [](TMainForm& f) { f.ReadBtn->click(); }},
+      {"a write that fails", 10, Instrument(10, "FaultLinkError = B30B"),
+       [](TMainForm& f) { f.WriteBtn->click(); }},
+      {"a switch write that fails", 9, Instrument(9, "FaultLinkError = SetConf:3"),
+       [](TMainForm& f) { f.WriteBtn->click(); }},
+      {"no instrument type", 10, Instrument(10), [](TMainForm& f) { f.sett->SetInstType(0); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMainForm& f = Connect(c.type);
+    ASSERT_TRUE(f.PrintAllowed);
+    StartBench(c.bench);
+    f.ReopenLink();
+    c.step(f);
+    port.Clear();
+    try {
+      f.Print->trigger();
+    } catch (const FatalError& e) {
+      ADD_FAILURE() << e.what();
+    }
+    EXPECT_EQ(port.messages, refused);
+  }
 }
 
 TEST_F(LiveTest, TypeAndFilterCommandsRefuseWhereTheyDoNotApply) {
