@@ -65,6 +65,7 @@ std::int32_t TInstLink::OpenSwitchKommunikation(std::int32_t port) {
     if (!LinkOk(filter))
       status = filter;
   }
+  SetPortState(port, LinkOk(status) ? TPortState::Switch : TPortState::Unavailable);
   return status;
 }
 
@@ -74,6 +75,7 @@ std::int32_t TInstLink::OpenAnKommunikation(std::int32_t port) {
     status = an_.SetRecEventProc(port, LinkRecEventProc);
   if (LinkOk(status))
     status = an_.SetErrEventProc(port, LinkErrEventProc);
+  SetPortState(port, LinkOk(status) ? TPortState::Analog : TPortState::Unavailable);
   return status;
 }
 
@@ -84,6 +86,15 @@ void TInstLink::CloseAllPorts() {
   for (std::int32_t port = FirstComPort; port <= CloseAllPortsBound; ++port)
     if (sw_.CloseCom(port) == linkstatus::PortOutOfRange)
       break;
+  SetPortState(statePort_, TPortState::Closed);
+}
+
+void TInstLink::SetPortState(std::int32_t port, TPortState state) {
+  if (port == statePort_ && state == portState_)
+    return;
+  statePort_ = port;
+  portState_ = state;
+  owner_.LinkStateChanged();
 }
 
 bool TInstLink::IsCommOpen(std::int32_t port) {

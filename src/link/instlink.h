@@ -53,6 +53,14 @@ enum class TRangeCheck {
   NotChecked, // the library refused a bound (the operator has been told)
 };
 
+// What holds the port in use, as the last opening or closing left it.
+enum class TPortState {
+  Closed,      // no port opened yet, or all closed
+  Analog,      // open with the analog library (DDatDll)
+  Switch,      // open with the switch library (DSwitch)
+  Unavailable, // the last opening failed
+};
+
 // Results of SendCmd.
 namespace sendresult {
 inline constexpr std::int32_t Ok = 0, Unknown = 1, Failed = -1;
@@ -96,6 +104,10 @@ public:
   // library; offers the Preferences dialog when that fails and ends the application when the
   // operator cancels it at start. True when the first attempt opened the port.
   bool OpenCommunication(bool fromPreferences, std::int32_t port);
+  // The port of the last opening and what it left; the owner hears of every change
+  // (LinkStateChanged).
+  std::int32_t StatePort() const { return statePort_; }
+  TPortState PortState() const { return portState_; }
   // Detect the connected instrument on TPreferences.ComPort: its type, 0 for none. status is
   // 0 when the libraries answered, else the failing status (1: port cannot be opened).
   std::uint8_t DetectAnInst(std::int32_t& status);
@@ -179,6 +191,7 @@ private:
   // Asks whether to correct a control register; writes it after the code check.
   bool CorrectRegister(const std::string& question, TransRec write);
   bool SendPlain(std::uint16_t oocc, std::uint16_t bbaa, bool show);
+  void SetPortState(std::int32_t port, TPortState state);
   // Shows the instrument errors of the port, one box each, until the record holds no new
   // one, then clears them; nothing when the record cannot be read.
   void ShowInstrumentErrors(std::int32_t port);
@@ -188,6 +201,8 @@ private:
   std::unique_ptr<TOwnedLibs> libs_;
   TAnalogLinkApi an_;
   TSwitchLinkApi sw_;
+  std::int32_t statePort_ = 0;
+  TPortState portState_ = TPortState::Closed;
   // ErrEventProc: an error box is open; the ports whose error events wait for it.
   bool showingErrors_ = false;
   std::vector<std::int32_t> errorPorts_;

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -163,7 +164,8 @@ void TMainForm::FormCreate() {
   // 6: the client size for the screen's density; centred on the screen.
   const QScreen* scr = screen() ? screen() : QGuiApplication::primaryScreen();
   const QSize client = MainClientSize(scr ? scr->logicalDotsPerInch() : DesignDpi);
-  setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
+  setFixedSize(client.width(),
+               client.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
   if (scr)
     move(scr->availableGeometry().center() - rect().center());
   // 7, 8
@@ -258,6 +260,27 @@ void TMainForm::ResumePollTimer(bool running) {
 void TMainForm::ConfigReadCleared() {
   if (isActiveWindow())
     ProtCode = 0;
+}
+
+void TMainForm::LinkStateChanged() {
+  if (destroying_ || !link_)
+    return;
+  const std::int32_t port = link_->StatePort() != 0 ? link_->StatePort() : prefs_.ComPort;
+  PortLb->setText(QStringLiteral("COM%1").arg(port));
+  switch (link_->PortState()) {
+  case TPortState::Analog:
+    PortStateLb->setText(QStringLiteral("open with DDatDll"));
+    break;
+  case TPortState::Switch:
+    PortStateLb->setText(QStringLiteral("open with DSwitch"));
+    break;
+  case TPortState::Unavailable:
+    PortStateLb->setText(QStringLiteral("cannot be opened"));
+    break;
+  case TPortState::Closed:
+    PortStateLb->setText(QStringLiteral("closed"));
+    break;
+  }
 }
 
 void TMainForm::ReopenLink() {

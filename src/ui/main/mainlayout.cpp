@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -257,6 +258,16 @@ void TMainForm::BuildLayout(double logicalDpi) {
   columns->addLayout(left);
   columns->addWidget(BuildPagePanel(), 1);
   setCentralWidget(central);
+  // Below the client area: the port in use and what holds it.
+  QStatusBar* status = statusBar();
+  status->setObjectName(QStringLiteral("StatusBar"));
+  status->setSizeGripEnabled(false);
+  PortLb = NewLabel(QString(), "PortLb");
+  PortStateLb = NewLabel(QString(), "PortStateLb");
+  for (QLabel* label : {PortLb, PortStateLb})
+    label->setContentsMargins(Px(4), 0, Px(4), 0);
+  status->addWidget(PortLb);
+  status->addWidget(PortStateLb, 1);
 }
 
 QPixmap TMainForm::ProductPictureFor(int type) const {

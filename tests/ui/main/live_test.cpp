@@ -374,6 +374,55 @@ TEST_F(LiveTest, TheCodeIsSetChangedAndRemovedForBothFamilies) {
   }
 }
 
+// --- The port in use ----------------------------------------------------------------------
+
+// The status bar names the port in use and what holds it, from the start and after every
+// opening of the link: a change of type, a detection, another port.
+TEST_F(LiveTest, TheStatusBarShowsThePortInUseAndItsState) {
+  StartBench(Instrument(10) + Com(2, "Instrument = DravonSwitch") + Com(6, "Available = no"));
+  auto status = [](TMainForm& f) {
+    const auto* portLb = f.findChild<QLabel*>(QStringLiteral("PortLb"));
+    const auto* stateLb = f.findChild<QLabel*>(QStringLiteral("PortStateLb"));
+    if (!portLb || !stateLb || !portLb->isVisibleTo(&f) || !stateLb->isVisibleTo(&f))
+      return std::string("no status");
+    return portLb->text().toStdString() + " " + stateLb->text().toStdString();
+  };
+  struct TCase {
+    const char* name;
+    std::int32_t comPort;
+    int type;
+    std::function<void(TMainForm&)> step; // after the start; nullptr: none
+    const char* status;
+  };
+  const TCase cases[] = {
+      {"a transmitter at the start", 1, 10, nullptr, "COM1 open with DDatDll"},
+      {"the switch at the start", 2, 9, nullptr, "COM2 open with DSwitch"},
+      {"a port that cannot be opened", 6, 10, nullptr, "COM6 cannot be opened"},
+      {"another type", 1, 10, [](TMainForm& f) { f.sett->SetInstType(9); },
+       "COM1 open with DSwitch"},
+      {"a read that detects the other family", 1, 9, [](TMainForm& f) { f.ReadBtn->click(); },
+       "COM1 open with DDatDll"},
+      {"a read on a port where nothing answers", 5, 10, [](TMainForm& f) { f.ReadBtn->click(); },
+       "COM5 open with DSwitch"},
+      {"another port", 1, 10,
+       [](TMainForm& f) {
+         f.Prefs().ComPort = 2;
+         f.Link()->OpenCommunication(true, 2);
+       },
+       "COM2 open with DDatDll"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TSetFileRecords r = RecordsFor(c.type);
+    r.Prefs.ComPort = c.comPort;
+    TMainForm& f = Open(r);
+    if (c.step)
+      c.step(f);
+    EXPECT_EQ(status(f), c.status);
+    port.Clear();
+  }
+}
+
 // --- Commands -----------------------------------------------------------------------------
 
 TEST_F(LiveTest, PrintIsOnlyPossibleRightAfterATransfer) {

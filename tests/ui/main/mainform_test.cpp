@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -213,7 +214,8 @@ TEST_F(MainFormTest, ClientSizeFollowsTheScreenDensity) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
   const QSize client = MainClientSize(f.screen()->logicalDotsPerInch());
   EXPECT_EQ(f.width(), client.width());
-  EXPECT_EQ(f.height() - f.menuBar()->height(), client.height());
+  // The menu bar above and the status bar below the client area add to the height.
+  EXPECT_EQ(f.height() - f.menuBar()->height() - f.statusBar()->height(), client.height());
 }
 
 TEST_F(MainFormTest, TestModeOptionInAnyCaseMarksCaptionAndLocksCalibration) {
