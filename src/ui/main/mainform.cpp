@@ -349,17 +349,16 @@ void TMainForm::SetHelpContextForType() {
 void TMainForm::ShowPages(int t) {
   struct TPage {
     QWidget* page;
-    const char* caption;
     bool shown;
   };
   const TPage pages[] = {
-      {MeasPg, "Measurement", t == 10 || t == 11},
-      {MeasPgStatic, "Measurement", IsStaticType(t)},
-      {AnaOutPg, "Analog output", t == 1 || t == 2 || t == 5 || t == 6 || t == 10 || t == 11},
-      {AlarmPg, "Alarms", t == 9},
-      {AlarmPgStatic, "Alarms", IsStaticType(t)},
-      {EnvirPg, "Environment", t == 9 || t == 10 || t == 11},
-      {DispPg, "LC Display", t == 2 || t == 4 || t == 6 || t == 8 || t == 11},
+      {MeasPg, t == 10 || t == 11},
+      {MeasPgStatic, IsStaticType(t)},
+      {AnaOutPg, t == 1 || t == 2 || t == 5 || t == 6 || t == 10 || t == 11},
+      {AlarmPg, t == 9},
+      {AlarmPgStatic, IsStaticType(t)},
+      {EnvirPg, t == 9 || t == 10 || t == 11},
+      {DispPg, t == 2 || t == 4 || t == 6 || t == 8 || t == 11},
   };
   // Only the pages of the type are in the page control, in their fixed order, so that no key
   // (Ctrl+Tab, Ctrl+PgDown) reaches another. The pages themselves stay for their next type.
@@ -368,7 +367,7 @@ void TMainForm::ShowPages(int t) {
   for (const TPage& p : pages) {
     const int at = PageControl->indexOf(p.page);
     if (p.shown && at < 0)
-      PageControl->insertTab(index, p.page, QString::fromLatin1(p.caption));
+      PageControl->insertTab(index, p.page, p.page->windowTitle());
     else if (!p.shown && at >= 0)
       PageControl->removeTab(at);
     if (p.shown)

@@ -23,6 +23,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "resources/pictures.h"
 #include "ui/controls/editreal.h"
 #include "ui/controls/radiogroup.h"
@@ -631,13 +633,15 @@ QWidget* TMainForm::BuildPagePanel() {
   AlarmPgStatic = BuildAlarmStaticPage();
   EnvirPg = BuildEnvironmentPage();
   DispPg = BuildDisplayPage();
-  PageControl->addTab(MeasPg, QStringLiteral("Measurement"));
-  PageControl->addTab(MeasPgStatic, QStringLiteral("Measurement"));
-  PageControl->addTab(AnaOutPg, QStringLiteral("Analog output"));
-  PageControl->addTab(AlarmPg, QStringLiteral("Alarms"));
-  PageControl->addTab(AlarmPgStatic, QStringLiteral("Alarms"));
-  PageControl->addTab(EnvirPg, QStringLiteral("Environment"));
-  PageControl->addTab(DispPg, QStringLiteral("LC Display"));
+  // Each page keeps its tab's caption, for the page control to take it back (ShowPages).
+  const std::pair<QWidget*, const char*> tabs[] = {
+      {MeasPg, "Measurement"}, {MeasPgStatic, "Measurement"}, {AnaOutPg, "Analog output"},
+      {AlarmPg, "Alarms"},     {AlarmPgStatic, "Alarms"},     {EnvirPg, "Environment"},
+      {DispPg, "LC Display"}};
+  for (const auto& [page, caption] : tabs) {
+    page->setWindowTitle(QString::fromLatin1(caption));
+    PageControl->addTab(page, page->windowTitle());
+  }
   box->addWidget(PageControl, 1);
 
   auto* buttons = new QHBoxLayout;

@@ -25,6 +25,7 @@
 #include <iterator>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "mainform_fixture.h"
 #include "tools/options.h"
@@ -99,10 +100,12 @@ TEST_F(MainFormTest, SettingTheTypeByHandShowsItsPagesWithoutIdentity) {
 }
 
 // Ctrl+Tab and Ctrl+PgDown, typed into the window, go round the pages of the current type
-// and reach no other page; the tabs stand in their fixed order.
+// and reach no other page; the tabs stand in their fixed order with their captions.
 TEST_F(MainFormTest, CtrlTabAndCtrlPageDownReachOnlyThePagesOfTheType) {
-  const char* const order[] = {"MeasPg",        "MeasPgStatic", "AnaOutPg", "AlarmPg",
-                               "AlarmPgStatic", "EnvirPg",      "DispPg"};
+  const std::pair<const char*, const char*> order[] = {
+      {"MeasPg", "Measurement"}, {"MeasPgStatic", "Measurement"}, {"AnaOutPg", "Analog output"},
+      {"AlarmPg", "Alarms"},     {"AlarmPgStatic", "Alarms"},     {"EnvirPg", "Environment"},
+      {"DispPg", "LC Display"}};
   TMainForm& f = Open(11);
   f.show();
   f.activateWindow();
@@ -114,10 +117,11 @@ TEST_F(MainFormTest, CtrlTabAndCtrlPageDownReachOnlyThePagesOfTheType) {
     const std::set<QString>& pages = TypeCases[type].pages;
     std::string tabs, expected;
     for (int i = 0; i < f.PageControl->count(); ++i)
-      tabs += f.PageControl->widget(i)->objectName().toStdString() + " ";
-    for (const char* name : order)
+      tabs += f.PageControl->widget(i)->objectName().toStdString() + " \"" +
+              f.PageControl->tabText(i).toStdString() + "\" ";
+    for (const auto& [name, caption] : order)
       if (pages.count(QString::fromLatin1(name)))
-        expected += std::string(name) + " ";
+        expected += std::string(name) + " \"" + caption + "\" ";
     EXPECT_EQ(tabs, expected);
     for (Qt::Key key : {Qt::Key_Tab, Qt::Key_PageDown}) {
       SCOPED_TRACE(key == Qt::Key_Tab ? "Ctrl+Tab" : "Ctrl+PgDown");
