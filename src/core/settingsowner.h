@@ -41,6 +41,8 @@ public:
   virtual std::string BuildCaption() { return {}; }
   // Refreshes the live reading: a link library reported a new measurement record.
   virtual void ShowLiveReading() {}
+  // The link opened or closed a port: the window shows the port in use and its state.
+  virtual void LinkStateChanged() {}
 };
 
 } // namespace dtool

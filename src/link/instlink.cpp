@@ -1,5 +1,6 @@
 #include "link/instlink.h"
 
+#include <algorithm>
 #include <atomic>
 #include <utility>
 
@@ -64,6 +65,7 @@ std::int32_t TInstLink::OpenSwitchKommunikation(std::int32_t port) {
     if (!LinkOk(filter))
       status = filter;
   }
+  SetPortState(port, LinkOk(status) ? TPortState::Switch : TPortState::Unavailable);
   return status;
 }
 
@@ -73,6 +75,7 @@ std::int32_t TInstLink::OpenAnKommunikation(std::int32_t port) {
     status = an_.SetRecEventProc(port, LinkRecEventProc);
   if (LinkOk(status))
     status = an_.SetErrEventProc(port, LinkErrEventProc);
+  SetPortState(port, LinkOk(status) ? TPortState::Analog : TPortState::Unavailable);
   return status;
 }
 
@@ -83,6 +86,15 @@ void TInstLink::CloseAllPorts() {
   for (std::int32_t port = FirstComPort; port <= CloseAllPortsBound; ++port)
     if (sw_.CloseCom(port) == linkstatus::PortOutOfRange)
       break;
+  SetPortState(statePort_, TPortState::Closed);
+}
+
+void TInstLink::SetPortState(std::int32_t port, TPortState state) {
+  if (port == statePort_ && state == portState_)
+    return;
+  statePort_ = port;
+  portState_ = state;
+  owner_.LinkStateChanged();
 }
 
 bool TInstLink::IsCommOpen(std::int32_t port) {
@@ -170,18 +182,38 @@ void TInstLink::RecEventProc(std::int32_t) {
 }
 
 void TInstLink::ErrEventProc(std::int32_t port) {
-  // Further error events wait until this one has been shown.
-  an_.SetErrEventProc(port, nullptr);
-  struct TReRegister {
-    const TAnalogLinkApi& an;
-    std::int32_t port;
-    ~TReRegister() { an.SetErrEventProc(port, LinkErrEventProc); }
-  } reRegister{an_, port};
-
-  TErrRec rec{};
-  if (an_.GetLastError(port, &rec) != linkstatus::Ok)
+  // An error box runs an event loop, which delivers the error events that come meanwhile.
+  // They are only noted here: the call that shows the box reads the port again once the box
+  // is closed, so each error shows once, one box after the other.
+  if (std::find(errorPorts_.begin(), errorPorts_.end(), port) == errorPorts_.end())
+    errorPorts_.push_back(port);
+  if (showingErrors_)
     return;
-  if (rec.Kind == ErrKindInstrument) {
+  struct TShowing {
+    TInstLink& link;
+    explicit TShowing(TInstLink& l) : link(l) { link.showingErrors_ = true; }
+    ~TShowing() {
+      link.showingErrors_ = false;
+      link.errorPorts_.clear();
+    }
+  } showing(*this);
+  while (!errorPorts_.empty()) {
+    ShowInstrumentErrors(errorPorts_.front());
+    errorPorts_.erase(errorPorts_.begin());
+  }
+}
+
+void TInstLink::ShowInstrumentErrors(std::int32_t port) {
+  TErrRec shown{};
+  bool any = false;
+  for (;;) {
+    TErrRec rec{};
+    if (an_.GetLastError(port, &rec) != linkstatus::Ok)
+      return;
+    // Another error may have come while the box was open; the same one shows once.
+    const bool same = any && rec.Kind == shown.Kind && rec.ErrNr == shown.ErrNr;
+    if (rec.Kind != ErrKindInstrument || same)
+      break;
     const int cls = sett_.GetInstClass();
     const unsigned nr = rec.ErrNr;
     const std::string number = (cls == ClassStatic || cls == ClassStaticZ)
@@ -192,6 +224,8 @@ void TInstLink::ErrEventProc(std::int32_t port) {
                         "doesn't disappear, please contact your Meltrane representative and "
                         "tell him the error number!",
                         number.c_str()));
+    shown = rec;
+    any = true;
   }
   an_.ClrErrors(port);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/records.h"
 #include "core/settings.h"
@@ -44,6 +45,21 @@ inline constexpr int Locked = 3; // after repeated wrong codes
 namespace inststate {
 inline constexpr int NoCommunication = 0, NotOperational = 1, Operational = 2;
 }
+
+// What SwitchRangeCheck found.
+enum class TRangeCheck {
+  InRange,    // every value within the library's bounds
+  Corrected,  // values were limited to the bounds (the operator has been warned)
+  NotChecked, // the library refused a bound (the operator has been told)
+};
+
+// What holds the port in use, as the last opening or closing left it.
+enum class TPortState {
+  Closed,      // no port opened yet, or all closed
+  Analog,      // open with the analog library (DDatDll)
+  Switch,      // open with the switch library (DSwitch)
+  Unavailable, // the last opening failed
+};
 
 // Results of SendCmd.
 namespace sendresult {
@@ -88,6 +104,10 @@ public:
   // library; offers the Preferences dialog when that fails and ends the application when the
   // operator cancels it at start. True when the first attempt opened the port.
   bool OpenCommunication(bool fromPreferences, std::int32_t port);
+  // The port of the last opening and what it left; the owner hears of every change
+  // (LinkStateChanged).
+  std::int32_t StatePort() const { return statePort_; }
+  TPortState PortState() const { return portState_; }
   // Detect the connected instrument on TPreferences.ComPort: its type, 0 for none. status is
   // 0 when the libraries answered, else the failing status (1: port cannot be opened).
   std::uint8_t DetectAnInst(std::int32_t& status);
@@ -121,10 +141,10 @@ public:
 
   // --- Switch record ---
 
-  // Limits the switch record's values to the library's bounds, warning for each correction;
-  // true when nothing had to be corrected. A bound the library refuses shows its error and
-  // ends the check with false.
-  bool SwitchRangeCheck(TSwitchParams& rec);
+  // Limits the switch record's values to the library's bounds, warning for each correction.
+  // A bound the library refuses shows its error and ends the check: values corrected before
+  // it stay corrected.
+  TRangeCheck SwitchRangeCheck(TSwitchParams& rec);
   // A bound of the switch library (GetFConst), widened into value; returns the library's
   // status, 0 when value was filled.
   std::int32_t GetFConstDs(std::int32_t id, double& value);
@@ -171,12 +191,21 @@ private:
   // Asks whether to correct a control register; writes it after the code check.
   bool CorrectRegister(const std::string& question, TransRec write);
   bool SendPlain(std::uint16_t oocc, std::uint16_t bbaa, bool show);
+  void SetPortState(std::int32_t port, TPortState state);
+  // Shows the instrument errors of the port, one box each, until the record holds no new
+  // one, then clears them; nothing when the record cannot be read.
+  void ShowInstrumentErrors(std::int32_t port);
 
   TSettings& sett_;
   ISettingsOwner& owner_;
   std::unique_ptr<TOwnedLibs> libs_;
   TAnalogLinkApi an_;
   TSwitchLinkApi sw_;
+  std::int32_t statePort_ = 0;
+  TPortState portState_ = TPortState::Closed;
+  // ErrEventProc: an error box is open; the ports whose error events wait for it.
+  bool showingErrors_ = false;
+  std::vector<std::int32_t> errorPorts_;
 };
 
 } // namespace dtool

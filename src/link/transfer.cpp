@@ -146,7 +146,7 @@ std::int32_t TInstLink::GetFConstDs(std::int32_t id, double& value) {
   return status;
 }
 
-bool TInstLink::SwitchRangeCheck(TSwitchParams& rec) {
+TRangeCheck TInstLink::SwitchRangeCheck(TSwitchParams& rec) {
   // The captions of the main window's labels and alarm groups, as the warnings name them.
   struct TCheck {
     double TSwitchParams::*Field;
@@ -167,7 +167,7 @@ bool TInstLink::SwitchRangeCheck(TSwitchParams& rec) {
       {&TSwitchParams::Al1Thre, swfconst::ThreMin, swfconst::ThreMax, "Threshold", "Alarm 1", true},
       {&TSwitchParams::Al2Thre, swfconst::ThreMin, swfconst::ThreMax, "Threshold", "Alarm 2", true},
   };
-  bool unchanged = true;
+  TRangeCheck result = TRangeCheck::InRange;
   for (const TCheck& c : checks) {
     double minimum = 0, maximum = 0;
     std::int32_t status = GetFConstDs(c.MinId, minimum);
@@ -176,7 +176,7 @@ bool TInstLink::SwitchRangeCheck(TSwitchParams& rec) {
     if (status != 0) {
       // Without the library's bounds nothing more can be checked.
       ErrorBox(SwitchLinkError(status));
-      return false;
+      return TRangeCheck::NotChecked;
     }
     double value = rec.*c.Field;
     const bool changed =
@@ -187,10 +187,10 @@ bool TInstLink::SwitchRangeCheck(TSwitchParams& rec) {
       if (c.Group != nullptr)
         caption += std::string(" (") + c.Group + ")";
       WarningBox(LinkFormat(CorrectedText, caption.c_str()));
-      unchanged = false;
+      result = TRangeCheck::Corrected;
     }
   }
-  return unchanged;
+  return result;
 }
 
 } // namespace dtool

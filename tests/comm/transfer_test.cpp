@@ -303,7 +303,7 @@ TEST_F(FakeTransferTest, AThresholdKeepsItsSignWhileItsMagnitudeIsLimited) {
   TSwitchParams rec{};
   SetSwitchDefaults(rec);
   rec.Al1Thre = -250;
-  EXPECT_FALSE(link_->SwitchRangeCheck(rec));
+  EXPECT_EQ(link_->SwitchRangeCheck(rec), TRangeCheck::Corrected);
   EXPECT_EQ(rec.Al1Thre, -200);
   EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", CorrectedText("Threshold (Alarm 1)")}}));
 }
@@ -315,7 +315,7 @@ TEST_F(FakeTransferTest, ABoundTheLibraryRefusesEndsTheCheckWithItsError) {
   SetSwitchDefaults(rec);
   double value = 0;
   EXPECT_EQ(link_->GetFConstDs(1003, value), 4);
-  EXPECT_FALSE(link_->SwitchRangeCheck(rec));
+  EXPECT_EQ(link_->SwitchRangeCheck(rec), TRangeCheck::NotChecked);
   EXPECT_EQ(port_.Texts(), std::vector<std::string>{"Communication with instrument not "
                                                     "possible!\r\rDSwitchDLL Error Nr. 4"});
 }
@@ -324,7 +324,7 @@ TEST_F(TransferTest, TheSwitchRecordIsLimitedToTheLibrarysBounds) {
   StartBench("", 1, 9);
   TSwitchParams rec{};
   SetSwitchDefaults(rec);
-  EXPECT_TRUE(link_->SwitchRangeCheck(rec));
+  EXPECT_EQ(link_->SwitchRangeCheck(rec), TRangeCheck::InRange);
   EXPECT_TRUE(port_.messages.empty());
 
   rec.Hose_length = 50;
@@ -335,7 +335,7 @@ TEST_F(TransferTest, TheSwitchRecordIsLimitedToTheLibrarysBounds) {
   rec.Al2Hys = 60;
   rec.Al1Thre = -600;
   rec.Al2Thre = 0.1;
-  EXPECT_FALSE(link_->SwitchRangeCheck(rec));
+  EXPECT_EQ(link_->SwitchRangeCheck(rec), TRangeCheck::Corrected);
   EXPECT_EQ(rec.Hose_length, 30);
   EXPECT_EQ(rec.Atm_Press, 600);
   EXPECT_EQ(rec.Humidity, 150);

@@ -18,6 +18,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -27,6 +29,7 @@
 
 #include <climits>
 #include <cmath>
+#include <utility>
 
 #include "link/instlink.h"
 #include "resources/pictures.h"
@@ -122,6 +125,16 @@ void TMainForm::WireEvents() {
           [this] { ActHelpXXXExecute(ActHelpInGerman); });
   connect(ActMeltraneHomepage, &QAction::triggered, this, [this] { ActMeltraneHomepageExecute(); });
   connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+  // Ctrl+PgDown and Ctrl+PgUp turn the pages as Ctrl+Tab and Ctrl+Shift+Tab do.
+  for (const auto& [key, step] : {std::pair{Qt::Key_PageDown, 1}, std::pair{Qt::Key_PageUp, -1}})
+    new QShortcut(
+        QKeySequence(Qt::CTRL | key), PageControl,
+        [this, step = step] {
+          const int count = PageControl->count();
+          if (count > 1)
+            PageControl->setCurrentIndex((PageControl->currentIndex() + step + count) % count);
+        },
+        Qt::WidgetWithChildrenShortcut);
   WireCommands();
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
     if (s == Qt::ApplicationActive)
@@ -151,7 +164,8 @@ void TMainForm::FormCreate() {
   // 6: the client size for the screen's density; centred on the screen.
   const QScreen* scr = screen() ? screen() : QGuiApplication::primaryScreen();
   const QSize client = MainClientSize(scr ? scr->logicalDotsPerInch() : DesignDpi);
-  setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
+  setFixedSize(client.width(),
+               client.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
   if (scr)
     move(scr->availableGeometry().center() - rect().center());
   // 7, 8
@@ -248,6 +262,27 @@ void TMainForm::ConfigReadCleared() {
     ProtCode = 0;
 }
 
+void TMainForm::LinkStateChanged() {
+  if (destroying_ || !link_)
+    return;
+  const std::int32_t port = link_->StatePort() != 0 ? link_->StatePort() : prefs_.ComPort;
+  PortLb->setText(QStringLiteral("COM%1").arg(port));
+  switch (link_->PortState()) {
+  case TPortState::Analog:
+    PortStateLb->setText(QStringLiteral("open with DDatDll"));
+    break;
+  case TPortState::Switch:
+    PortStateLb->setText(QStringLiteral("open with DSwitch"));
+    break;
+  case TPortState::Unavailable:
+    PortStateLb->setText(QStringLiteral("cannot be opened"));
+    break;
+  case TPortState::Closed:
+    PortStateLb->setText(QStringLiteral("closed"));
+    break;
+  }
+}
+
 void TMainForm::ReopenLink() {
   if (link_)
     link_->OpenCommunication(false, 0);
@@ -312,31 +347,39 @@ void TMainForm::SetHelpContextForType() {
 }
 
 void TMainForm::ShowPages(int t) {
-  const bool shown[] = {
-      t == 10 || t == 11,                                         // MeasPg
-      IsStaticType(t),                                            // MeasPgStatic
-      t == 1 || t == 2 || t == 5 || t == 6 || t == 10 || t == 11, // AnaOutPg
-      t == 9,                                                     // AlarmPg
-      IsStaticType(t),                                            // AlarmPgStatic
-      t == 9 || t == 10 || t == 11,                               // EnvirPg
-      t == 2 || t == 4 || t == 6 || t == 8 || t == 11,            // DispPg
+  struct TPage {
+    QWidget* page;
+    bool shown;
   };
-  QWidget* pages[] = {MeasPg, MeasPgStatic, AnaOutPg, AlarmPg, AlarmPgStatic, EnvirPg, DispPg};
-  bool any = false;
-  for (int i = 0; i < 7; ++i) {
-    PageControl->setTabVisible(PageControl->indexOf(pages[i]), shown[i]);
-    any = any || shown[i];
+  const TPage pages[] = {
+      {MeasPg, t == 10 || t == 11},
+      {MeasPgStatic, IsStaticType(t)},
+      {AnaOutPg, t == 1 || t == 2 || t == 5 || t == 6 || t == 10 || t == 11},
+      {AlarmPg, t == 9},
+      {AlarmPgStatic, IsStaticType(t)},
+      {EnvirPg, t == 9 || t == 10 || t == 11},
+      {DispPg, t == 2 || t == 4 || t == 6 || t == 8 || t == 11},
+  };
+  // Only the pages of the type are in the page control, in their fixed order, so that no key
+  // (Ctrl+Tab, Ctrl+PgDown) reaches another. The pages themselves stay for their next type.
+  QWidget* const current = PageControl->currentWidget();
+  int index = 0;
+  for (const TPage& p : pages) {
+    const int at = PageControl->indexOf(p.page);
+    if (p.shown && at < 0)
+      PageControl->insertTab(index, p.page, p.page->windowTitle());
+    else if (!p.shown && at >= 0)
+      PageControl->removeTab(at);
+    if (p.shown)
+      ++index;
   }
-  // Without a visible tab the page area stays empty.
-  PageControl->widget(PageControl->currentIndex())->setVisible(any);
-  if (any && !PageControl->isTabVisible(PageControl->currentIndex()))
-    for (int i = 0; i < 7; ++i)
-      if (shown[i]) {
-        PageControl->setCurrentWidget(pages[i]);
-        break;
-      }
-  IntCb->setEnabled(!shown[3]);
-  ActTestAnalOutput->setVisible(shown[2]);
+  // The page shown before stays in front when the type has it.
+  if (current && PageControl->indexOf(current) >= 0)
+    PageControl->setCurrentWidget(current);
+  else if (PageControl->count() > 0)
+    PageControl->setCurrentIndex(0);
+  IntCb->setEnabled(!pages[3].shown);
+  ActTestAnalOutput->setVisible(pages[2].shown);
 }
 
 bool TMainForm::IsTestMode() {

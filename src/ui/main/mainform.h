@@ -109,6 +109,7 @@ public:
   std::string BuildCaption() override;
   void ShowLiveReading() override;
   bool CheckProtCode(const std::string& wrongCodeText) override;
+  void LinkStateChanged() override;
 
   // ---- What the dialogs ask of the window ----
   QWidget* DialogParent() override { return this; }
@@ -246,6 +247,9 @@ public:
   QAction* ActAbout = nullptr;
   QAction* ActMeltraneHomepage = nullptr;
   QToolBar* ActionToolBar = nullptr;
+  // The status bar: the port in use and what holds it.
+  QLabel* PortLb = nullptr;
+  QLabel* PortStateLb = nullptr;
 
   QLineEdit* InstTypeEd = nullptr;
   QLineEdit* SerialEd = nullptr;

@@ -16,11 +16,14 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 #include "resources/pictures.h"
 #include "ui/controls/editreal.h"
@@ -257,6 +260,16 @@ void TMainForm::BuildLayout(double logicalDpi) {
   columns->addLayout(left);
   columns->addWidget(BuildPagePanel(), 1);
   setCentralWidget(central);
+  // Below the client area: the port in use and what holds it.
+  QStatusBar* status = statusBar();
+  status->setObjectName(QStringLiteral("StatusBar"));
+  status->setSizeGripEnabled(false);
+  PortLb = NewLabel(QString(), "PortLb");
+  PortStateLb = NewLabel(QString(), "PortStateLb");
+  for (QLabel* label : {PortLb, PortStateLb})
+    label->setContentsMargins(Px(4), 0, Px(4), 0);
+  status->addWidget(PortLb);
+  status->addWidget(PortStateLb, 1);
 }
 
 QPixmap TMainForm::ProductPictureFor(int type) const {
@@ -620,13 +633,15 @@ QWidget* TMainForm::BuildPagePanel() {
   AlarmPgStatic = BuildAlarmStaticPage();
   EnvirPg = BuildEnvironmentPage();
   DispPg = BuildDisplayPage();
-  PageControl->addTab(MeasPg, QStringLiteral("Measurement"));
-  PageControl->addTab(MeasPgStatic, QStringLiteral("Measurement"));
-  PageControl->addTab(AnaOutPg, QStringLiteral("Analog output"));
-  PageControl->addTab(AlarmPg, QStringLiteral("Alarms"));
-  PageControl->addTab(AlarmPgStatic, QStringLiteral("Alarms"));
-  PageControl->addTab(EnvirPg, QStringLiteral("Environment"));
-  PageControl->addTab(DispPg, QStringLiteral("LC Display"));
+  // Each page keeps its tab's caption, for the page control to take it back (ShowPages).
+  const std::pair<QWidget*, const char*> tabs[] = {
+      {MeasPg, "Measurement"}, {MeasPgStatic, "Measurement"}, {AnaOutPg, "Analog output"},
+      {AlarmPg, "Alarms"},     {AlarmPgStatic, "Alarms"},     {EnvirPg, "Environment"},
+      {DispPg, "LC Display"}};
+  for (const auto& [page, caption] : tabs) {
+    page->setWindowTitle(QString::fromLatin1(caption));
+    PageControl->addTab(page, page->windowTitle());
+  }
   box->addWidget(PageControl, 1);
 
   auto* buttons = new QHBoxLayout;

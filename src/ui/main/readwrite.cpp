@@ -54,19 +54,24 @@ void TMainForm::ReadBtnClick() {
 bool TMainForm::ReadData() {
   if (!Ready() || !link_)
     return false;
+  // The printout is of the state this read leaves, or of none.
+  PrintAllowed = false;
   TWaitCursor wait;
   if (!DetectInstrument())
     return false;
   const int type = sett->InstType();
   bool ok = false;
-  if (type == 0)
+  if (type == 0) {
+    // No instrument type, no configuration of one.
+    sett->SetConfigRead(false);
     ErrorBox("Communication with instrument not possible!");
-  else if (type == 9)
+  } else if (type == 9) {
     ok = ReadSwitchConfig();
-  else if (type >= 1 && type <= 8)
+  } else if (type >= 1 && type <= 8) {
     ok = ReadParamsB();
-  else
+  } else {
     ok = ReadParamsA();
+  }
   if (ok)
     PrintAllowed = true;
   return ok;
@@ -139,8 +144,10 @@ bool TMainForm::ReadSwitchConfig() {
   WriteSetToField_(true);
   RefreshButtons();
   if (r > 0) {
+    // The type goes with the identity: no configuration of a type is held any more.
     sett->SetDefaults(true, true);
     sett->ResetInstInfo();
+    sett->SetConfigRead(false);
   } else if (r == swstatus::NewerConfig) {
     sett->SetDefaults(true, true);
     WarningBox("Compensation algorithm is not supported!\r\rThe actual settings can not be read "
@@ -173,6 +180,8 @@ void TMainForm::WriteBtnClick() {
                "\rOverwrite?",
                true) != IdYes)
     return;
+  // The printout is of the state this write leaves, or of none.
+  PrintAllowed = false;
   TWaitCursor wait;
   if (CheckInstrument(TShow::Messages)) {
     if (IsAnalogFamily(sett->InstType())) {
@@ -192,23 +201,28 @@ void TMainForm::WriteBtnClick() {
         DeleteLogFile();
       }
     } else {
-      if (!link_->SwitchRangeCheck(sett->Switch))
+      const TRangeCheck range = link_->SwitchRangeCheck(sett->Switch);
+      // A check that could not go on may have corrected values before it stopped.
+      if (range != TRangeCheck::InRange)
         WriteSetToField_(true);
-      std::int32_t r = 0;
-      int tries = 0;
-      while (SwitchProtPrompt(r, tries)) {
-        if (LinkOk(r)) {
-          TWaitCursor exchange;
-          r = link_->Switch().SetConf(link_->Port(), sett->Switch, ProtCode);
-          if (LinkOk(r))
-            link_->ReadInstInfo(true, true);
+      // A record that could not be checked is not sent; the check has told why.
+      if (range != TRangeCheck::NotChecked) {
+        std::int32_t r = 0;
+        int tries = 0;
+        while (SwitchProtPrompt(r, tries)) {
+          if (LinkOk(r)) {
+            TWaitCursor exchange;
+            r = link_->Switch().SetConf(link_->Port(), sett->Switch, ProtCode);
+            if (LinkOk(r))
+              link_->ReadInstInfo(true, true);
+          }
         }
+        if (!LinkOk(r) && r != swstatus::Protected)
+          ErrorBox(SwitchLinkError(r));
+        else if (LinkOk(r) && !testMode)
+          InfoBox(TransferSuccessText);
+        sett->SetConfigRead(LinkOk(r));
       }
-      if (!LinkOk(r) && r != swstatus::Protected)
-        ErrorBox(SwitchLinkError(r));
-      else if (LinkOk(r) && !testMode)
-        InfoBox(TransferSuccessText);
-      sett->SetConfigRead(LinkOk(r));
     }
   }
   ShowInstIdentity();
@@ -257,8 +271,9 @@ bool TMainForm::WriteAllParams(TWriteMode mode) {
       const int written = failed ? position - 1 : position;
       // A value the instrument corrected is read back into the working record: one the window
       // cannot show or keep fails the walk. A write goes back to the defaults; a backup gives
-      // the operator's record back as it was.
-      if (!failed && mode != wmRestore && !CurrentRecordUsable()) {
+      // the operator's record back as it was. This holds also when a later position failed:
+      // the value read back is in the record either way.
+      if (mode != wmRestore && !CurrentRecordUsable()) {
         ErrorBox(AnalogLinkError(StatusUnusable));
         if (mode == wmBackupAndWrite) {
           sett->Class1 = working1;
@@ -357,7 +372,9 @@ bool TMainForm::CurrentRecordUsable() const {
 // ---- Print ----
 
 void TMainForm::PrintExecute() {
-  if (!PrintAllowed) {
+  // There is a report for each instrument type, none without one.
+  const int type = sett ? sett->InstType() : 0;
+  if (!PrintAllowed || type < 1 || type > MaxInstType) {
     WarningBox("A printout is only possible immediately after a \"Read data\" or \"Write data\" "
                "operation!");
     return;

@@ -604,6 +604,41 @@ TEST_F(BindingTest, InvalidInputIsRefusedAndTheFieldKept) {
   }
 }
 
+// A number that overflows on its way into the storage unit is refused like text that is no
+// number: the record keeps its value, and the settings file the window saves at its end is
+// taken by the next start.
+TEST_F(BindingTest, ANumberTheRecordCannotHoldIsRefusedAndTheSettingsFileStaysUsable) {
+  const struct {
+    int type;
+    const char* edit;
+    const char* text;
+    TField field;
+  } cases[] = {
+      {9, "Al1ThreEdr", "1e305", Field(&TSettings::Switch, &TSwitchParams::Al1Thre)},
+      {9, "Al2HysEdr", "1e305", Field(&TSettings::Switch, &TSwitchParams::Al2Hys)},
+      {9, "AtmPressEd", "1e307", Field(&TSettings::Switch, &TSwitchParams::Atm_Press)},
+      {2, "EdrAl1ThreStatic", "-1e305", Alarm(&TClass23Params::AL1, &TAlarmGroup::ThresPress)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.edit);
+    TSetFileRecords r = RecordsFor(c.type);
+    r.Prefs.PressUnit = unit::psi;
+    r.Prefs.AtmUnit = unit::inchHg;
+    Open(r);
+    port.Clear();
+    const double before = c.field.get(*form->sett);
+    Type(Edit(c.edit), QString::fromLatin1(c.text));
+    EXPECT_EQ(port.messages,
+              (std::vector<ScriptedPort::Message>{{"Error", "You entered an invalid value! "}}));
+    EXPECT_EQ(c.field.get(*form->sett), before);
+    form.reset();
+    port.Clear();
+    form = std::make_unique<TMainForm>(SetFile());
+    EXPECT_EQ(port.messages, std::vector<ScriptedPort::Message>{}) << "the settings file was kept";
+    EXPECT_EQ(c.field.get(*form->sett), before);
+  }
+}
+
 TEST_F(BindingTest, LeavingAnInvalidEditReportsItAndReturnsTheFocus) {
   TMainForm& f = Open(10);
   f.show();

@@ -12,6 +12,7 @@
 #include "link/instlink.h"
 #include "link/linkloader.h"
 #include "tools/progtools.h"
+#include "ui/controls/editreal.h"
 
 namespace dtool::test {
 namespace {
@@ -32,6 +33,9 @@ struct TFilter {
   std::function<void(const TransRec& request)> Before;
   std::function<void(const TransRec& request, TransRec& answer)> After;
   std::function<void(TSwitchParams& answer)> AfterGetConf;
+  // The status the switch library answers for a bound (GetFConst) instead of the bound; 0
+  // leaves the bound to the library.
+  std::function<std::int32_t(std::int32_t id)> RefuseFConst;
 
   static TFilter& Get() {
     static TFilter filter;
@@ -53,6 +57,13 @@ struct TFilter {
     if (status == 0 && f.AfterGetConf)
       f.AfterGetConf(*params);
     return status;
+  }
+
+  static std::int32_t DTOOL_LINKCALL GetFConst(float* value, std::int32_t id) {
+    TFilter& f = Get();
+    if (const std::int32_t refused = f.RefuseFConst ? f.RefuseFConst(id) : 0)
+      return refused;
+    return f.Switch->GetFConst(value, id);
   }
 
 private:
@@ -78,6 +89,7 @@ protected:
       an.TransCmd = &TFilter::TransCmd;
       TSwitchLinkApi sw = f.Switch.Functions();
       sw.GetConf = &TFilter::GetConf;
+      sw.GetFConst = &TFilter::GetFConst;
       return std::make_unique<TInstLink>(sett, owner, an, sw);
     };
   }
@@ -88,6 +100,7 @@ protected:
     f.Before = nullptr;
     f.After = nullptr;
     f.AfterGetConf = nullptr;
+    f.RefuseFConst = nullptr;
   }
   // Spoils the answer's data word of one command.
   static void SpoilAnswer(std::uint16_t oocc, std::uint16_t bbaa, std::uint8_t cc = 0) {
@@ -149,25 +162,62 @@ TEST_F(FaultsTest, AnAnalogReadOfValuesTheWindowCannotKeepFails) {
   }
 }
 
+// A corrected value read back as something the window cannot keep fails the write, also when
+// a later parameter fails as well: the record goes back to its defaults and counts as not
+// read, so the next Write data asks before it sends them, and the next start takes the
+// settings file.
 TEST_F(FaultsTest, AValueReadBackAfterAWriteThatTheWindowCannotKeepFailsTheWrite) {
-  TMainForm& f = OpenOn(10);
-  f.ReadBtn->click();
-  ASSERT_TRUE(f.sett->ConfigRead());
-  port.Clear();
-  // The instrument "corrects" the interval to 0.
-  TFilter::Get().After = [](const TransRec& request, TransRec& answer) {
-    if (Oocc(request) == 0xB204)
-      answer.CC = 1;
-    if (Oocc(request) == 0xA204)
-      answer.BBAA = 0;
+  const Msg corrected{"Warning", "Parameter \"Measurement Interval\" was out of permissible "
+                                 "range and therefore it has been corrected! "};
+  const Msg linkError{"Error",
+                      "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"};
+  struct TCase {
+    const char* name;
+    const char* bench;
+    Msgs messages;
   };
-  f.WriteBtn->click();
-  EXPECT_EQ(port.messages,
-            (Msgs{{"Warning", "Parameter \"Measurement Interval\" was out of permissible range "
-                              "and therefore it has been corrected! "},
-                  {"Error", Unusable}}));
-  EXPECT_EQ(f.sett->Class1.Speed, 5) << "defaults, not the unusable value";
-  EXPECT_FALSE(std::filesystem::exists(LogFile()));
+  const TCase cases[] = {
+      {"the walk goes to its end", "", {corrected, {"Error", Unusable}}},
+      {"a later parameter fails",
+       "FaultLinkError = B30B",
+       {corrected, linkError, {"Error", Unusable}}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMainForm& f = OpenOn(10, c.bench);
+    f.ReadBtn->click();
+    ASSERT_TRUE(f.sett->ConfigRead());
+    port.Clear();
+    // The instrument "corrects" the interval to 0.
+    TFilter::Get().After = [](const TransRec& request, TransRec& answer) {
+      if (Oocc(request) == 0xB204)
+        answer.CC = 1;
+      if (Oocc(request) == 0xA204)
+        answer.BBAA = 0;
+    };
+    f.WriteBtn->click();
+    EXPECT_EQ(port.messages, c.messages);
+    EXPECT_EQ(f.sett->Class1.Speed, 5) << "defaults, not the unusable value";
+    EXPECT_FALSE(f.sett->ConfigRead());
+    EXPECT_FALSE(std::filesystem::exists(LogFile()));
+    // The defaults are not sent without the question.
+    TFilter::Get().After = nullptr;
+    port.Clear();
+    ClearTrace();
+    port.Answer({false});
+    f.WriteBtn->click();
+    EXPECT_EQ(port.messages,
+              (Msgs{{"ErrorYesNo", "You have not read the actual configuration data from the "
+                                   "instrument! \rOverwrite?"}}));
+    EXPECT_EQ(AnalogCommands(), std::vector<std::string>{});
+    // The settings file written at the end is taken by the next start.
+    form.reset();
+    port.Clear();
+    TMainForm& again = *(form = std::make_unique<TMainForm>(SetFile()));
+    EXPECT_EQ(port.messages, Msgs{}) << "the settings file was kept";
+    EXPECT_EQ(again.sett->Switch.AlInt, 3);
+    port.Clear();
+  }
 }
 
 TEST_F(FaultsTest, ASwitchRecordTheWindowCannotKeepFailsTheRead) {
@@ -194,6 +244,45 @@ TEST_F(FaultsTest, ASwitchRecordTheWindowCannotKeepFailsTheRead) {
     EXPECT_TRUE(std::isfinite(f.sett->Switch.Al2Thre));
     EXPECT_TRUE(std::isfinite(f.sett->Switch.Hose_length));
     EXPECT_EQ(f.InstTypeEd->text(), QString());
+    port.Clear();
+  }
+}
+
+// The switch's write checks its record against the library's bounds first. Corrections are
+// warned and the write goes on; a bound the library refuses stops the write before anything
+// is sent.
+TEST_F(FaultsTest, ASwitchWriteGoesOutOnlyWhenItsBoundsCouldBeChecked) {
+  const Msg hoseCorrected{"Warning", "Parameter \"Std. Hose length\" was out of permissible "
+                                     "range and therefore it has been corrected! "};
+  const Msg refused{"Error",
+                    "Communication with instrument not possible!\r\rDSwitchDLL Error Nr. 4"};
+  struct TCase {
+    const char* name;
+    std::int32_t refusedId; // 0: every bound is there
+    Msgs messages;
+    bool written;
+  };
+  const TCase cases[] = {
+      {"a correction", 0, {hoseCorrected, {"Info", "Transfer was successful!"}}, true},
+      {"the first bound refused", swfconst::HoseMin, {refused}, false},
+      {"a bound refused after a correction", swfconst::AtmMin, {hoseCorrected, refused}, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMainForm& f = OpenOn(9);
+    f.ReadBtn->click();
+    ASSERT_TRUE(f.sett->ConfigRead());
+    f.HoseLenEd->InputEdit()->selectAll();
+    f.HoseLenEd->InputEdit()->insert(QStringLiteral("50")); // beyond the 30 m of the switch
+    port.Clear();
+    ClearTrace();
+    TFilter::Get().RefuseFConst = [&c](std::int32_t id) { return id == c.refusedId ? 4 : 0; };
+    f.WriteBtn->click();
+    EXPECT_EQ(port.messages, c.messages);
+    EXPECT_EQ(CallsOf("SetConf").size(), c.written ? 1u : 0u);
+    EXPECT_EQ(f.HoseLenEd->Text(),
+              c.refusedId == swfconst::HoseMin ? QStringLiteral("50.00") : QStringLiteral("30.00"));
+    EXPECT_TRUE(f.sett->ConfigRead()) << "written, or nothing sent";
     port.Clear();
   }
 }

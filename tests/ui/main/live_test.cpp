@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <functional>
 
 #include "benchform.h"
 #include "dialogscript.h"
@@ -220,6 +221,43 @@ TEST_F(LiveTest, ZeroCalibrationOfATransmitterReadsFirstAndStoresTheZero) {
             (std::vector<std::string>{"B10B", "B2FF", "B10C"}));
 }
 
+// A read that fails after a good one leaves no instrument type: the configuration counts as
+// not read, so the zero calibration asks for a read instead of meeting a type it cannot serve.
+TEST_F(LiveTest, AFailedReadAfterAGoodOneAsksForANewReadBeforeTheZeroCalibration) {
+  struct TCase {
+    const char* name;
+    int type;
+    std::string bench; // the port's section for the failing read
+    std::string message;
+  };
+  const TCase cases[] = {
+      {"switch record refused", 9, Instrument(9, "FaultLinkError = GetConf:3"),
+       "Communication with instrument not possible!\r\rDSwitchDLL Error Nr. 3"},
+      {"switch gone", 9, Com(1, "Instrument = none"),
+       "Communication with instrument not possible!"},
+      {"transmitter gone", 10, Com(1, "Instrument = none"),
+       "Communication with instrument not possible!"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMainForm& f = Connect(c.type);
+    StartBench(c.bench);
+    f.ReopenLink();
+    f.ReadBtn->click();
+    EXPECT_EQ(port.messages, (Msgs{{"Error", c.message}}));
+    EXPECT_EQ(f.sett->InstType(), 0);
+    EXPECT_FALSE(f.sett->ConfigRead());
+    port.Clear();
+    port.Answer({false});
+    try {
+      f.ActZeroCalibration->trigger();
+    } catch (const FatalError& e) {
+      ADD_FAILURE() << e.what();
+    }
+    EXPECT_EQ(port.messages, (Msgs{{"ErrorYesNo", ReadFirst}}));
+  }
+}
+
 TEST_F(LiveTest, ZeroCalibrationDeclinedSendsNothingButChecksTheInstrument) {
   TMainForm& f = Connect(10);
   port.Answer({false});
@@ -336,6 +374,55 @@ TEST_F(LiveTest, TheCodeIsSetChangedAndRemovedForBothFamilies) {
   }
 }
 
+// --- The port in use ----------------------------------------------------------------------
+
+// The status bar names the port in use and what holds it, from the start and after every
+// opening of the link: a change of type, a detection, another port.
+TEST_F(LiveTest, TheStatusBarShowsThePortInUseAndItsState) {
+  StartBench(Instrument(10) + Com(2, "Instrument = DravonSwitch") + Com(6, "Available = no"));
+  auto status = [](TMainForm& f) {
+    const auto* portLb = f.findChild<QLabel*>(QStringLiteral("PortLb"));
+    const auto* stateLb = f.findChild<QLabel*>(QStringLiteral("PortStateLb"));
+    if (!portLb || !stateLb || !portLb->isVisibleTo(&f) || !stateLb->isVisibleTo(&f))
+      return std::string("no status");
+    return portLb->text().toStdString() + " " + stateLb->text().toStdString();
+  };
+  struct TCase {
+    const char* name;
+    std::int32_t comPort;
+    int type;
+    std::function<void(TMainForm&)> step; // after the start; nullptr: none
+    const char* status;
+  };
+  const TCase cases[] = {
+      {"a transmitter at the start", 1, 10, nullptr, "COM1 open with DDatDll"},
+      {"the switch at the start", 2, 9, nullptr, "COM2 open with DSwitch"},
+      {"a port that cannot be opened", 6, 10, nullptr, "COM6 cannot be opened"},
+      {"another type", 1, 10, [](TMainForm& f) { f.sett->SetInstType(9); },
+       "COM1 open with DSwitch"},
+      {"a read that detects the other family", 1, 9, [](TMainForm& f) { f.ReadBtn->click(); },
+       "COM1 open with DDatDll"},
+      {"a read on a port where nothing answers", 5, 10, [](TMainForm& f) { f.ReadBtn->click(); },
+       "COM5 open with DSwitch"},
+      {"another port", 1, 10,
+       [](TMainForm& f) {
+         f.Prefs().ComPort = 2;
+         f.Link()->OpenCommunication(true, 2);
+       },
+       "COM2 open with DDatDll"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TSetFileRecords r = RecordsFor(c.type);
+    r.Prefs.ComPort = c.comPort;
+    TMainForm& f = Open(r);
+    if (c.step)
+      c.step(f);
+    EXPECT_EQ(status(f), c.status);
+    port.Clear();
+  }
+}
+
 // --- Commands -----------------------------------------------------------------------------
 
 TEST_F(LiveTest, PrintIsOnlyPossibleRightAfterATransfer) {
@@ -352,6 +439,43 @@ TEST_F(LiveTest, PrintIsOnlyPossibleRightAfterATransfer) {
   emit f.IntCb->activated(2);
   f.Print->trigger();
   EXPECT_EQ(port.messages, refused);
+}
+
+// A read or write that fails takes away the printout of the state before it, and a type that
+// has no report prints nothing.
+TEST_F(LiveTest, AFailedTransferOrATypeWithoutReportGivesThePrintoutWarning) {
+  const Msgs refused{{"Warning", "A printout is only possible immediately after a \"Read data\" "
+                                 "or \"Write data\" operation!"}};
+  struct TCase {
+    const char* name;
+    int type;
+    std::string bench; // the instrument for the step, after a good read
+    std::function<void(TMainForm&)> step;
+  };
+  const TCase cases[] = {
+      {"a read that fails", 10, Instrument(10, "FaultAnswer = A204:5"),
+       [](TMainForm& f) { f.ReadBtn->click(); }},
+      {"a write that fails", 10, Instrument(10, "FaultLinkError = B30B"),
+       [](TMainForm& f) { f.WriteBtn->click(); }},
+      {"a switch write that fails", 9, Instrument(9, "FaultLinkError = SetConf:3"),
+       [](TMainForm& f) { f.WriteBtn->click(); }},
+      {"no instrument type", 10, Instrument(10), [](TMainForm& f) { f.sett->SetInstType(0); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMainForm& f = Connect(c.type);
+    ASSERT_TRUE(f.PrintAllowed);
+    StartBench(c.bench);
+    f.ReopenLink();
+    c.step(f);
+    port.Clear();
+    try {
+      f.Print->trigger();
+    } catch (const FatalError& e) {
+      ADD_FAILURE() << e.what();
+    }
+    EXPECT_EQ(port.messages, refused);
+  }
 }
 
 TEST_F(LiveTest, TypeAndFilterCommandsRefuseWhereTheyDoNotApply) {

@@ -50,8 +50,7 @@ void UseTestBench(const QString& folder) {
 std::set<QString> ShownPages(const TMainForm& f) {
   std::set<QString> shown;
   for (int i = 0; i < f.PageControl->count(); ++i)
-    if (f.PageControl->isTabVisible(i))
-      shown.insert(f.PageControl->widget(i)->objectName());
+    shown.insert(f.PageControl->widget(i)->objectName());
   return shown;
 }
 

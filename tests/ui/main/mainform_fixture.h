@@ -23,7 +23,7 @@ void UseTestBench(const QString& folder);
 // identity read (serial number, range), the velocity capability as given.
 TSetFileRecords RecordsFor(int type, std::int32_t capLevel = 2);
 
-// The names of the pages whose tabs are shown.
+// The names of the pages in the page control: those the type shows.
 std::set<QString> ShownPages(const TMainForm& form);
 
 class MainFormTest : public ::testing::Test {

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QThread>
@@ -23,6 +25,7 @@
 #include <iterator>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "mainform_fixture.h"
 #include "tools/options.h"
@@ -80,11 +83,11 @@ TEST_F(MainFormTest, SettingTheTypeByHandShowsItsPagesWithoutIdentity) {
   f.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
   EXPECT_TRUE(ShownPages(f).empty());
-  EXPECT_FALSE(f.PageControl->currentWidget()->isVisible());
+  EXPECT_EQ(f.PageControl->currentWidget(), nullptr);
   f.sett->SetInstType(2);
   EXPECT_EQ(ShownPages(f), TypeCases[2].pages);
+  ASSERT_NE(f.PageControl->currentWidget(), nullptr);
   EXPECT_TRUE(f.PageControl->currentWidget()->isVisible());
-  EXPECT_TRUE(f.PageControl->isTabVisible(f.PageControl->currentIndex()));
   EXPECT_EQ(f.InstTypeEd->text(), QStringLiteral("Dravon-STV"));
   EXPECT_TRUE(f.SerialEd->text().isEmpty());
   EXPECT_TRUE(f.WriteBtn->isEnabled());
@@ -94,6 +97,45 @@ TEST_F(MainFormTest, SettingTheTypeByHandShowsItsPagesWithoutIdentity) {
   EXPECT_TRUE(ShownPages(f).empty());
   EXPECT_FALSE(f.WriteBtn->isEnabled());
   EXPECT_TRUE(port.messages.empty());
+}
+
+// Ctrl+Tab and Ctrl+PgDown, typed into the window, go round the pages of the current type
+// and reach no other page; the tabs stand in their fixed order with their captions.
+TEST_F(MainFormTest, CtrlTabAndCtrlPageDownReachOnlyThePagesOfTheType) {
+  const std::pair<const char*, const char*> order[] = {
+      {"MeasPg", "Measurement"}, {"MeasPgStatic", "Measurement"}, {"AnaOutPg", "Analog output"},
+      {"AlarmPg", "Alarms"},     {"AlarmPgStatic", "Alarms"},     {"EnvirPg", "Environment"},
+      {"DispPg", "LC Display"}};
+  TMainForm& f = Open(11);
+  f.show();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  for (int type : {10, 2, 9, 11, 3}) {
+    SCOPED_TRACE(type);
+    // The type changes while the window is open: the pages follow.
+    f.sett->SetInstType(static_cast<std::uint8_t>(type));
+    const std::set<QString>& pages = TypeCases[type].pages;
+    std::string tabs, expected;
+    for (int i = 0; i < f.PageControl->count(); ++i)
+      tabs += f.PageControl->widget(i)->objectName().toStdString() + " \"" +
+              f.PageControl->tabText(i).toStdString() + "\" ";
+    for (const auto& [name, caption] : order)
+      if (pages.count(QString::fromLatin1(name)))
+        expected += std::string(name) + " \"" + caption + "\" ";
+    EXPECT_EQ(tabs, expected);
+    for (Qt::Key key : {Qt::Key_Tab, Qt::Key_PageDown}) {
+      SCOPED_TRACE(key == Qt::Key_Tab ? "Ctrl+Tab" : "Ctrl+PgDown");
+      f.PageControl->tabBar()->setFocus();
+      std::set<std::string> reached, shown;
+      for (const QString& page : pages)
+        shown.insert(page.toStdString());
+      for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(f.windowHandle(), key, Qt::ControlModifier);
+        reached.insert(f.PageControl->currentWidget()->objectName().toStdString());
+      }
+      EXPECT_EQ(reached, shown);
+    }
+  }
 }
 
 // The link libraries call back from their own threads; the work runs on the window's thread.
@@ -176,7 +218,8 @@ TEST_F(MainFormTest, ClientSizeFollowsTheScreenDensity) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
   const QSize client = MainClientSize(f.screen()->logicalDotsPerInch());
   EXPECT_EQ(f.width(), client.width());
-  EXPECT_EQ(f.height() - f.menuBar()->height(), client.height());
+  // The menu bar above and the status bar below the client area add to the height.
+  EXPECT_EQ(f.height() - f.menuBar()->height() - f.statusBar()->height(), client.height());
 }
 
 TEST_F(MainFormTest, TestModeOptionInAnyCaseMarksCaptionAndLocksCalibration) {
