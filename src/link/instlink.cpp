@@ -11,6 +11,11 @@
 namespace dtool {
 
 namespace {
+// Most records ErrEventProc reads for one event, should a library never run out of errors.
+constexpr int MaxErrorSteps = 64;
+} // namespace
+
+namespace {
 // The link whose handlers receive the callbacks: the one made last.
 std::atomic<TInstLink*> handlerOwner{nullptr};
 } // namespace
@@ -204,16 +209,26 @@ void TInstLink::ErrEventProc(std::int32_t port) {
 }
 
 void TInstLink::ShowInstrumentErrors(std::int32_t port) {
+  // A library keeps either the last error only (a new one replaces it; clearing takes it) or
+  // each error in turn (reading gives the oldest; clearing takes that one). Either way the
+  // record is read again after each box: an error not shown yet gets its box, the one just
+  // shown is cleared, and the next one is read.
   TErrRec shown{};
   bool any = false;
-  for (;;) {
+  for (int step = 0; step < MaxErrorSteps; ++step) {
     TErrRec rec{};
     if (an_.GetLastError(port, &rec) != linkstatus::Ok)
       return;
-    // Another error may have come while the box was open; the same one shows once.
-    const bool same = any && rec.Kind == shown.Kind && rec.ErrNr == shown.ErrNr;
-    if (rec.Kind != ErrKindInstrument || same)
-      break;
+    if (rec.Kind != ErrKindInstrument) {
+      // Nothing more to show; a record of another kind is cleared unseen.
+      if (!any)
+        an_.ClrErrors(port);
+      return;
+    }
+    if (any && rec.ErrNr == shown.ErrNr) {
+      an_.ClrErrors(port);
+      continue;
+    }
     const int cls = sett_.GetInstClass();
     const unsigned nr = rec.ErrNr;
     const std::string number = (cls == ClassStatic || cls == ClassStaticZ)
