@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/help/helpcontexts.h"
 #include "ui/help/helpfile.h"
 #include "ui/help/helpform.h"
 #include "ui/help/helpsystem.h"
@@ -112,6 +113,18 @@ TEST_F(HelpTest, BothLanguageFilesLieBesideTheProgramWithTheSameTopics) {
             << file->Language().toStdString() << " " << topic.id.toStdString() << " links to "
             << target.toStdString();
       }
+}
+
+TEST_F(HelpTest, BothFilesResolveEveryContextOfTheRegistry) {
+  const THelpFile files[] = {LoadOrFail(HelpFilePathFor(0)), LoadOrFail(HelpFilePathFor(1))};
+  QSet<int> seen;
+  for (const THelpContextEntry& entry : HelpContextRegistry()) {
+    SCOPED_TRACE(testing::Message() << entry.Context << " " << entry.What);
+    EXPECT_FALSE(seen.contains(entry.Context)) << "registered twice";
+    seen.insert(entry.Context);
+    for (const THelpFile& file : files)
+      EXPECT_TRUE(file.TargetByContext(entry.Context).Found()) << file.Language().toStdString();
+  }
 }
 
 // A help file with one long topic and anchors in it, and a start topic that links to one.
