@@ -14,6 +14,21 @@ std::span<const THelpContextEntry> HelpContextRegistry() {
       THelpContextEntry{helpctx::OldCode, "Change protection code: old code"},
       THelpContextEntry{helpctx::NewCode, "Change protection code: new code"},
       THelpContextEntry{helpctx::DisableCode, "Change protection code: disable code"},
+      THelpContextEntry{helpctx::Preferences, "Preferences"},
+      THelpContextEntry{helpctx::PressUnit, "Preferences: unit differential pressure"},
+      THelpContextEntry{helpctx::VelocityUnit, "Preferences: unit velocity"},
+      THelpContextEntry{helpctx::AtmUnit, "Preferences: unit atmospheric pressure"},
+      THelpContextEntry{helpctx::HoseUnit, "Preferences: unit hose length"},
+      THelpContextEntry{helpctx::ComPort, "Preferences: COM port"},
+      THelpContextEntry{helpctx::TypeOfInstrument, "Type of Instrument"},
+      THelpContextEntry{helpctx::MovAver, "Filter (moving average)"},
+      THelpContextEntry{helpctx::MovAverList, "Filter (moving average): reading"},
+      THelpContextEntry{helpctx::About, "About"},
+      THelpContextEntry{helpctx::AtmPressWizard, "Absolute pressure wizard"},
+      THelpContextEntry{helpctx::Altitude, "Absolute pressure wizard: altitude"},
+      THelpContextEntry{helpctx::Temperature, "Absolute pressure wizard: temperature outdoor"},
+      THelpContextEntry{helpctx::AtmCalculate, "Absolute pressure wizard: calculate"},
+      THelpContextEntry{helpctx::AtmUseResult, "Absolute pressure wizard: use result"},
   };
   return entries;
 }

@@ -81,6 +81,25 @@ QString ElementContent(const QString& text, const QString& name, qsizetype limit
   return text.mid(open.end, close.start - open.end);
 }
 
+// The ids "ctx<number>" of the elements inside a topic's body, in order. Each tag is read
+// once from its '<' to its '>', so the scan costs time in proportion to the body.
+QStringList ContextIdsInBody(const QString& body) {
+  QStringList ids;
+  for (qsizetype at = body.indexOf(u'<'); at >= 0; at = body.indexOf(u'<', at)) {
+    const qsizetype close = body.indexOf(u'>', at + 1);
+    if (close < 0)
+      break;
+    const QString tag = body.mid(at, close + 1 - at);
+    at = close + 1;
+    if (tag.size() < 2 || !tag[1].isLetter())
+      continue; // a closing tag, a comment or a declaration
+    const QString id = Attribute(tag, QStringLiteral("id")).trimmed();
+    if (ContextOfTopicId(id) >= 0)
+      ids << id;
+  }
+  return ids;
+}
+
 } // namespace
 
 int ContextOfTopicId(const QString& id) {
@@ -164,6 +183,13 @@ bool THelpFile::Parse(const QString& text, QString* error) {
     }
     open = next;
   }
+  // Anchors, after every topic, so that a topic's own id is never taken for an anchor.
+  for (qsizetype i = 0; i < topics_.size(); ++i)
+    for (const QString& id : ContextIdsInBody(topics_[i].body))
+      if (!byId_.contains(id) && !anchorTopic_.contains(id)) {
+        anchorTopic_.insert(id, i);
+        topics_[i].anchors << id;
+      }
   if (topics_.isEmpty()) {
     if (error)
       *error = QStringLiteral("The file holds no help topic.");
@@ -180,6 +206,17 @@ const THelpTopic* THelpFile::TopicByContext(int context) const {
 const THelpTopic* THelpFile::TopicById(const QString& id) const {
   const auto it = byId_.constFind(id);
   return it == byId_.constEnd() ? nullptr : &topics_[*it];
+}
+
+THelpTarget THelpFile::TargetByContext(int context) const {
+  return context < 0 ? THelpTarget{} : TargetById(TopicIdOfContext(context));
+}
+
+THelpTarget THelpFile::TargetById(const QString& id) const {
+  if (const THelpTopic* topic = TopicById(id))
+    return {topic, QString()};
+  const auto it = anchorTopic_.constFind(id);
+  return it == anchorTopic_.constEnd() ? THelpTarget{} : THelpTarget{&topics_[*it], id};
 }
 
 QString THelpFile::Text(const QString& key, const QString& fallback) const {

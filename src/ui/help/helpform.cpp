@@ -181,22 +181,30 @@ THelpForm::~THelpForm() = default;
 
 bool THelpForm::ShowContext(std::shared_ptr<const THelpFile> file, const QString& path,
                             const QString& error, int context) {
-  const bool found = file && file->TopicByContext(context);
+  const THelpTarget target = file ? file->TargetByContext(context) : THelpTarget{};
   const bool newFile = file.get() != browser_->File() || !file;
   if (newFile) {
     browser_->Bind(std::move(file), path, error);
     RefreshTexts();
     FillContents();
   }
-  ShowTopic(TopicIdOfContext(context));
+  if (target.Found())
+    ShowTopic(target.topic->id, target.anchor);
+  else
+    ShowTopic(TopicIdOfContext(context));
   // Pages of another file do not belong to this one's history.
   if (newFile)
     browser_->clearHistory();
-  return found;
+  return target.Found();
 }
 
 int THelpForm::CurrentContext() const {
-  return ContextOfTopicId(CurrentTopicId());
+  const QString anchor = CurrentAnchor();
+  return ContextOfTopicId(anchor.isEmpty() ? CurrentTopicId() : anchor);
+}
+
+QString THelpForm::CurrentAnchor() const {
+  return browser_->source().fragment();
 }
 
 QString THelpForm::CurrentTopicId() const {
@@ -234,8 +242,11 @@ void THelpForm::Home() {
     ShowTopic(file->Topics().first().id);
 }
 
-void THelpForm::ShowTopic(const QString& id) {
-  browser_->setSource(browser_->TopicUrl(id), QTextDocument::HtmlResource);
+void THelpForm::ShowTopic(const QString& id, const QString& anchor) {
+  QUrl url = browser_->TopicUrl(id);
+  if (!anchor.isEmpty())
+    url.setFragment(anchor);
+  browser_->setSource(url, QTextDocument::HtmlResource);
 }
 
 void THelpForm::AnchorClicked(const QUrl& url) {
@@ -249,7 +260,10 @@ void THelpForm::AnchorClicked(const QUrl& url) {
   if (fragment.isEmpty() || (!scheme.isEmpty() && scheme != Scheme))
     return;
   const THelpFile* file = browser_->File();
-  if (ContextOfTopicId(fragment) >= 0 || (file && file->TopicById(fragment)))
+  const THelpTarget target = file ? file->TargetById(fragment) : THelpTarget{};
+  if (target.Found())
+    ShowTopic(target.topic->id, target.anchor);
+  else if (ContextOfTopicId(fragment) >= 0)
     ShowTopic(fragment);
   else
     browser_->scrollToAnchor(fragment);

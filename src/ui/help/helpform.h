@@ -52,16 +52,20 @@ public:
   explicit THelpForm(const QString& windowName, QWidget* parent = nullptr);
   ~THelpForm() override;
 
-  // Shows the topic of a help context of the given file; file is null when the file could
-  // not be read, with the reason in error. False when the topic is not shown.
+  // Shows the topic of a help context of the given file, scrolled to the context's anchor
+  // when the context is one; file is null when the file could not be read, with the reason
+  // in error. False when the topic is not shown.
   bool ShowContext(std::shared_ptr<const THelpFile> file, const QString& path, const QString& error,
                    int context);
 
   const QString& WindowName() const { return windowName_; }
-  // Help context of the topic shown (or asked for), -1 for a topic without one.
+  // Help context shown (or asked for): the anchor's when the page is scrolled to one, else
+  // the topic's; -1 for a topic without one.
   int CurrentContext() const;
   // Id of the topic shown, and whether the help file has it.
   QString CurrentTopicId() const;
+  // Id of the anchor the topic was shown at, empty for the topic's top.
+  QString CurrentAnchor() const;
   bool CurrentTopicFound() const;
   // Title of the page shown.
   QString CurrentTitle() const;
@@ -81,7 +85,8 @@ protected:
   bool event(QEvent* event) override;
 
 private:
-  void ShowTopic(const QString& id);
+  // Shows a topic, at an anchor inside it when one is given.
+  void ShowTopic(const QString& id, const QString& anchor = QString());
   QString TitleOf(const QString& id) const;
   void AnchorClicked(const QUrl& url);
   void SourceChanged(const QUrl& url);

@@ -7,6 +7,7 @@
 
 #include "tools/fatal.h"
 #include "tools/operatorport.h"
+#include "ui/dialogs/atmpress.h"
 #include "ui/dialogs/setprotect.h"
 
 namespace dtool {
@@ -83,7 +84,8 @@ void TMainForm::AtmPressEdButtonClick() {
     return;
   if (!AktSettExit(AtmPressEd))
     return;
-  // The absolute pressure wizard comes with its own window.
+  TAtmPressForm wizard(*this);
+  wizard.Execute();
 }
 
 void TMainForm::HoseLenEdClick() {

@@ -35,6 +35,8 @@ private:
 
   std::deque<std::pair<QString, std::function<void(QDialog&)>>> steps_;
   int played_ = 0;
+  // The dialogs whose steps are running, innermost last.
+  std::vector<QDialog*> acting_;
 };
 
 // A child of a dialog by name; fails the test when there is none.

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/help/helpcontexts.h"
 #include "ui/help/helpfile.h"
 #include "ui/help/helpform.h"
 #include "ui/help/helpsystem.h"
@@ -94,22 +96,152 @@ TEST_F(HelpTest, BothLanguageFilesLieBesideTheProgramWithTheSameTopics) {
   EXPECT_EQ(en.Language(), "en");
   EXPECT_EQ(ge.Language(), "de");
 
-  // A topic added to one language only, or a link to no topic, is a fault of the files.
+  // A topic or an anchor added to one language only, or a link that leads nowhere, is a fault
+  // of the files.
   QStringList enIds, geIds;
   for (const THelpTopic& topic : en.Topics())
-    enIds << topic.id;
+    enIds << topic.id << topic.anchors;
   for (const THelpTopic& topic : ge.Topics())
-    geIds << topic.id;
+    geIds << topic.id << topic.anchors;
   EXPECT_EQ(enIds, geIds);
   static const QRegularExpression link(QStringLiteral("href=\"#([^\"]+)\""));
   for (const THelpFile* file : {&en, &ge})
     for (const THelpTopic& topic : file->Topics())
       for (auto it = link.globalMatch(topic.body); it.hasNext();) {
         const QString target = it.next().captured(1);
-        EXPECT_NE(file->TopicById(target), nullptr)
+        EXPECT_TRUE(file->TargetById(target).Found())
             << file->Language().toStdString() << " " << topic.id.toStdString() << " links to "
             << target.toStdString();
       }
+}
+
+TEST_F(HelpTest, BothFilesResolveEveryContextOfTheRegistry) {
+  const THelpFile files[] = {LoadOrFail(HelpFilePathFor(0)), LoadOrFail(HelpFilePathFor(1))};
+  QSet<int> seen;
+  for (const THelpContextEntry& entry : HelpContextRegistry()) {
+    SCOPED_TRACE(testing::Message() << entry.Context << " " << entry.What);
+    EXPECT_FALSE(seen.contains(entry.Context)) << "registered twice";
+    seen.insert(entry.Context);
+    for (const THelpFile& file : files)
+      EXPECT_TRUE(file.TargetByContext(entry.Context).Found()) << file.Language().toStdString();
+  }
+}
+
+// A help file with one long topic and anchors in it, and a start topic that links to one.
+QString AnchorFile() {
+  QString filler;
+  for (int i = 0; i < 60; ++i)
+    filler += QStringLiteral("<p>Line %1 of the wizard's text.</p>\n").arg(i);
+  return QStringLiteral("<html lang=\"en\"><head><title>Anchors</title></head><body>\n"
+                        "<section id=\"start\"><h1>Start</h1>"
+                        "<p><a href=\"#ctx7010\">Altitude</a></p></section>\n"
+                        "<section id=\"ctx7000\"><h1>Wizard</h1>%1"
+                        "<h2 id=\"ctx7010\">Altitude</h2>%1"
+                        "<h2 class=\"x\" id='ctx7020'>Temperature</h2>%1"
+                        "<!-- <p id=\"ctx7099\"> --></h2 id=\"ctx7098\"><p id=\"note\">plain</p>"
+                        "<p id=\"ctx1000\">repeats a topic's id</p></section>\n"
+                        "<section id=\"ctx1000\"><h1>Other</h1>"
+                        "<p id=\"ctx7010\">the same anchor again</p></section>\n"
+                        "</body></html>")
+      .arg(filler);
+}
+
+TEST_F(HelpTest, AContextMayBeAnAnchorInsideAnotherTopic) {
+  THelpFile file;
+  ASSERT_TRUE(file.Parse(AnchorFile()));
+  ASSERT_EQ(file.Topics().size(), 3);
+  EXPECT_EQ(file.Topics()[1].anchors, (QStringList{"ctx7010", "ctx7020"}));
+  EXPECT_TRUE(file.Topics()[2].anchors.isEmpty());
+
+  const struct {
+    int context;
+    const char* topic; // nullptr: not found
+    const char* anchor;
+  } cases[] = {
+      {7000, "ctx7000", ""},        {7010, "ctx7000", "ctx7010"},
+      {7020, "ctx7000", "ctx7020"}, {1000, "ctx1000", ""},
+      {7099, nullptr, ""},          {7098, nullptr, ""},
+      {4242, nullptr, ""},          {-1, nullptr, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.context);
+    const THelpTarget target = file.TargetByContext(c.context);
+    ASSERT_EQ(target.Found(), c.topic != nullptr);
+    if (c.topic) {
+      EXPECT_EQ(target.topic->id, c.topic);
+      EXPECT_EQ(target.anchor, c.anchor);
+    }
+  }
+  // Only help contexts are anchors; a topic's id names the topic.
+  EXPECT_FALSE(file.TargetById(QStringLiteral("note")).Found());
+  EXPECT_EQ(file.TargetById(QStringLiteral("start")).topic, &file.Topics()[0]);
+}
+
+TEST_F(HelpTest, AnAnchorsContextShowsItsTopicScrolledToTheAnchor) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath(QStringLiteral("anchors.html"));
+  {
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(AnchorFile().toUtf8());
+  }
+  SetHelpFile(path);
+
+  // The top of the heading the page is scrolled to.
+  const auto headingTop = [](THelpBrowser* browser, const QString& text) {
+    QTextDocument* doc = browser->document();
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+      if (block.text() == text)
+        return doc->documentLayout()->blockBoundingRect(block).top();
+    ADD_FAILURE() << "no heading " << text.toStdString();
+    return -1.0;
+  };
+
+  for (const QString& window : {QString(), QString::fromLatin1(SubHelpWindow)}) {
+    SCOPED_TRACE(window.toStdString());
+    ASSERT_TRUE(ShowHelpTopicInWindow(window, 7020));
+    THelpForm* form = FindHelpWindow(window);
+    ASSERT_NE(form, nullptr);
+    QScrollBar* bar = form->Browser()->verticalScrollBar();
+    EXPECT_EQ(form->CurrentTopicId(), "ctx7000");
+    EXPECT_EQ(form->CurrentAnchor(), "ctx7020");
+    EXPECT_EQ(form->CurrentContext(), 7020);
+    EXPECT_TRUE(form->CurrentTopicFound());
+    EXPECT_EQ(form->CurrentTitle(), "Wizard");
+    EXPECT_TRUE(form->windowTitle().startsWith(QStringLiteral("Wizard - ")));
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_NEAR(bar->value(), headingTop(form->Browser(), QStringLiteral("Temperature")), 2);
+    if (window.isEmpty()) {
+      ASSERT_NE(form->Contents()->currentItem(), nullptr);
+      EXPECT_EQ(form->Contents()->currentItem()->text(), "Wizard");
+    }
+
+    // Another anchor of the same topic, the topic itself, and the anchor again after the
+    // operator has scrolled away.
+    ASSERT_TRUE(ShowHelpTopicInWindow(window, 7010));
+    EXPECT_EQ(form->CurrentContext(), 7010);
+    EXPECT_NEAR(bar->value(), headingTop(form->Browser(), QStringLiteral("Altitude")), 2);
+    ASSERT_TRUE(ShowHelpTopicInWindow(window, 7000));
+    EXPECT_EQ(form->CurrentContext(), 7000);
+    EXPECT_EQ(form->CurrentAnchor(), "");
+    EXPECT_EQ(bar->value(), 0);
+    ASSERT_TRUE(ShowHelpTopicInWindow(window, 7010));
+    bar->setValue(bar->maximum());
+    ASSERT_TRUE(ShowHelpTopicInWindow(window, 7010));
+    EXPECT_NEAR(bar->value(), headingTop(form->Browser(), QStringLiteral("Altitude")), 2);
+  }
+
+  // A link to an anchor in another topic, and back.
+  THelpForm* form = FindHelpWindow();
+  form->Home();
+  ASSERT_EQ(form->CurrentTopicId(), "start");
+  ClickLink(form->Browser(), QStringLiteral("#ctx7010"));
+  EXPECT_EQ(form->CurrentTopicId(), "ctx7000");
+  EXPECT_EQ(form->CurrentContext(), 7010);
+  EXPECT_GT(form->Browser()->verticalScrollBar()->value(), 0);
+  form->Back();
+  EXPECT_EQ(form->CurrentTopicId(), "start");
 }
 
 struct TTopicCase {

@@ -505,13 +505,14 @@ TEST_F(LiveTest, WizardButtonsCheckTheirPreconditions) {
     const char* bench; // the instrument on COM1
     const char* edit;
     Msgs messages;
+    const char* opens = nullptr; // the wizard that opens, cancelled at once
   };
   const TCase cases[] = {
       {"hose, nothing connected", "none", "HoseLenEd", {none}},
       {"gain, another class", "2", "GainSensEd", {otherClass}},
       {"velocity C, same class", "11", "VelocityCEd", {}},
       {"contrast, nothing connected", "none", "ContrastEd", {none}},
-      {"absolute pressure needs no instrument", "none", "AtmPressEd", {}},
+      {"absolute pressure needs no instrument", "none", "AtmPressEd", {}, "AtmPressForm"},
       {"analog calibration needs no instrument", "none", "AnOffsetEd", {}},
   };
   for (const TCase& c : cases) {
@@ -520,6 +521,9 @@ TEST_F(LiveTest, WizardButtonsCheckTheirPreconditions) {
     TMainForm& f = Open(RecordsFor(10));
     auto* ed = f.findChild<TEditReal*>(QString::fromLatin1(c.edit));
     ASSERT_NE(ed, nullptr);
+    TDialogScript script;
+    if (c.opens)
+      script.On(QString::fromLatin1(c.opens), [](QDialog& d) { d.reject(); });
     ed->DotsButton()->click();
     EXPECT_EQ(port.messages, c.messages);
     port.Clear();
@@ -538,7 +542,14 @@ TEST_F(LiveTest, WizardButtonsCommitTheTextTheOperatorSees) {
   port.Clear();
   f.AtmPressEd->InputEdit()->selectAll();
   f.AtmPressEd->InputEdit()->insert(QStringLiteral("990.4"));
-  f.AtmPressEd->DotsButton()->click();
+  {
+    TDialogScript script;
+    script.On("AtmPressForm", [](QDialog& d) {
+      EXPECT_EQ(Child<TEditReal>(d, "ResultEd")->Text(), QStringLiteral("990"));
+      d.reject();
+    });
+    f.AtmPressEd->DotsButton()->click();
+  }
   EXPECT_EQ(port.messages, Msgs{});
   EXPECT_EQ(f.AtmPressEd->Text(), QStringLiteral("990"));
   EXPECT_EQ(f.sett->Class1.Atm_Press, 990.0);
