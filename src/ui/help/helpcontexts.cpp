@@ -14,6 +14,18 @@ std::span<const THelpContextEntry> HelpContextRegistry() {
       THelpContextEntry{helpctx::OldCode, "Change protection code: old code"},
       THelpContextEntry{helpctx::NewCode, "Change protection code: new code"},
       THelpContextEntry{helpctx::DisableCode, "Change protection code: disable code"},
+
+      THelpContextEntry{helpctx::AnalogCal, "analog output calibration wizard"},
+      THelpContextEntry{helpctx::AnalogCalDelay, "analog output calibration: delay"},
+      THelpContextEntry{helpctx::AnalogCalStart, "analog output calibration: start"},
+      THelpContextEntry{helpctx::AnalogCalLowerReading, "analog output calibration: 20% reading"},
+      THelpContextEntry{helpctx::AnalogCalUpperReading, "analog output calibration: 80% reading"},
+      THelpContextEntry{helpctx::AnalogCalCalculate, "analog output calibration: calculate"},
+      THelpContextEntry{helpctx::AnalogCalFactory, "analog output calibration: factory values"},
+      THelpContextEntry{helpctx::AnalogCalResult, "analog output calibration: offset and gain"},
+      THelpContextEntry{helpctx::AnalogCalUseResult, "analog output calibration: use result"},
+      THelpContextEntry{helpctx::OutputTest, "Test analog output"},
+      THelpContextEntry{helpctx::OutputTestValue, "Test analog output: test value"},
   };
   return entries;
 }
