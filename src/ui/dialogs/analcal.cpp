@@ -31,6 +31,8 @@ constexpr const char* CalculationErrorText = "Calculation error! ";
 // The delay between two points: 1 to 120 s, 10 s to begin with.
 constexpr double MinDelay = 1.0, MaxDelay = 120.0, StartDelay = 10.0;
 
+constexpr int EditWidth = 80;
+
 // The caption of a reading; its digits are the mnemonic.
 QString ReadingCaption(double percent) {
   return QString::asprintf("Read &%0.0f%s value", percent, "%");
@@ -58,6 +60,7 @@ TAnalCalForm::TAnalCalForm(IDialogHost& host, const TWizardTimerSource& timers)
     auto* e = new TEditReal(this);
     e->setObjectName(QLatin1String(name));
     e->SetControlStyle(style);
+    e->setFixedWidth(EditWidth);
     SetHelpContext(e, helpContext);
     return e;
   };
@@ -126,31 +129,33 @@ TAnalCalForm::TAnalCalForm(IDialogHost& host, const TWizardTimerSource& timers)
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
 
-  // The delay beside Start; the readings beside the calculation; the result below; the
+  // The delay beside Start; the readings with the calculation below them; the result; the
   // dialog's buttons at the bottom.
   auto* grid = new QGridLayout;
   grid->setContentsMargins(0, 0, 0, 0);
   grid->setHorizontalSpacing(6);
-  grid->setVerticalSpacing(6);
+  grid->setVerticalSpacing(8);
   grid->addWidget(CalTimEdLb, 0, 0);
   grid->addWidget(CalTimEd, 0, 1);
   grid->addWidget(CalTimEdUnitLb, 0, 2);
   grid->addWidget(StartCalBtn, 0, 4);
-  grid->addWidget(AnCalUntLb, 2, 0);
-  grid->addWidget(UntReadEd, 2, 1);
-  grid->addWidget(UntReadEdUnitLb, 2, 2);
-  grid->addWidget(CalculateBtn, 2, 4);
-  grid->addWidget(AnCalObLb, 3, 0);
-  grid->addWidget(ObReadEd, 3, 1);
-  grid->addWidget(ObReadEdUnitLb, 3, 2);
-  grid->addWidget(FSettingsBtn, 3, 4);
-  grid->addWidget(OffsetResEdLb, 5, 0);
-  grid->addWidget(OffsetResEd, 5, 1);
-  grid->addWidget(OffsetResEdUnitLb, 5, 2);
-  grid->addWidget(GainResEdLb, 6, 0);
-  grid->addWidget(GainResEd, 6, 1);
-  grid->setRowMinimumHeight(1, 8);
-  grid->setRowMinimumHeight(4, 8);
+  grid->addWidget(AnCalUntLb, 1, 0);
+  grid->addWidget(UntReadEd, 1, 1);
+  grid->addWidget(UntReadEdUnitLb, 1, 2);
+  grid->addWidget(AnCalObLb, 2, 0);
+  grid->addWidget(ObReadEd, 2, 1);
+  grid->addWidget(ObReadEdUnitLb, 2, 2);
+  auto* calculation = new QHBoxLayout;
+  calculation->setSpacing(6);
+  calculation->addWidget(CalculateBtn);
+  calculation->addWidget(FSettingsBtn);
+  calculation->addStretch(1);
+  grid->addLayout(calculation, 3, 0, 1, 5);
+  grid->addWidget(OffsetResEdLb, 4, 0);
+  grid->addWidget(OffsetResEd, 4, 1);
+  grid->addWidget(OffsetResEdUnitLb, 4, 2);
+  grid->addWidget(GainResEdLb, 5, 0);
+  grid->addWidget(GainResEd, 5, 1);
   grid->setColumnMinimumWidth(2, 24);
   grid->setColumnStretch(3, 1);
   auto* buttons = new QHBoxLayout;
