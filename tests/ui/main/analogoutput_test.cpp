@@ -3,6 +3,7 @@
 // calibration of an output stage with an error, every way of closing, the calculation's guards,
 // the result taken, the keyboard, the output test in pressure and velocity mode, and the help.
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -137,12 +138,17 @@ int CountOf(const Commands& list, const std::string& item) {
 
 class AnalogOutputTest : public BenchFormTest {
 protected:
-  // Connects the instrument, reads it and sets the output range (in Pa) and the signal in the
-  // window as the operator does.
+  // Connects the instrument, reads it and sets the output range and the signal in the window as
+  // the operator does; the range in the velocity unit given (velocity mode), else in Pa.
   TMainForm& ReadWithRange(const std::string& bench, int type, const QString& from,
-                           const QString& to, bool liveZero = true) {
+                           const QString& to, bool liveZero = true, TUnit velocityUnit = 0,
+                           TUnit pressUnit = unit::Pa) {
     StartBench(Com(1, bench));
-    TMainForm& f = Open(RecordsFor(type));
+    TSetFileRecords records = RecordsFor(type);
+    records.Prefs.PressUnit = pressUnit;
+    if (velocityUnit != 0)
+      records.Prefs.VelocityUnit = velocityUnit;
+    TMainForm& f = Open(records);
     f.WizardTimers = [this] {
       auto timer = std::make_unique<TBenchTimer>();
       timer_ = timer.get();
@@ -150,6 +156,8 @@ protected:
     };
     f.ReadBtn->click();
     EXPECT_TRUE(f.sett->ConfigRead()) << (port.messages.empty() ? "" : port.Texts().front());
+    if (velocityUnit != 0)
+      f.VelocityChB->setChecked(true);
     Retype(f.AnFromEd, from);
     Retype(f.AnToEd, to);
     f.AnSigRg->SetItemIndex(liveZero ? 1 : 0);
@@ -316,30 +324,43 @@ TEST_F(AnalogOutputTest, AStageWithAnErrorIsCalibratedAndThenDrivesTheNominalSig
   EXPECT_NEAR(measuring.Signal, 12.0, 0.0005);
 }
 
-TEST_F(AnalogOutputTest, TheWorkedExamplesInEachSignalAndOffsetUnit) {
+TEST_F(AnalogOutputTest, TheWorkedExamplesInEachSignalAndUnit) {
   struct TCase {
     const char* name;
     std::string bench;
     int type;
     bool liveZero;
-    const char* lower;
+    const char* from;
+    const char* to;
+    const char* lower; // empty: the readings as the wizard fills them in
     const char* upper;
     const char* offsetUnit;
     double gain, offset; // offset in the unit shown
+    TUnit velocityUnit = 0;
+    TUnit pressUnit = unit::Pa;
   };
   const std::string stv = "Instrument = Dravon-STV\nSerial = 2002002\nRangeMax = 250\n"
                           "Output = voltage\n";
   const TCase cases[] = {
-      {"readings as nominal", Transmitter, 10, true, "", "", "mA", 1.0, 0.0},
-      {"4..20 mA", Transmitter, 10, true, "21", "79", "mA", 1.034483, -0.413793},
-      {"0..20 mA", Transmitter, 10, false, "21", "79", "mA", 1.034483, -0.344828},
-      {"2..10 V on a static model", stv, 2, true, "21", "79", "V", 1.034483, -0.206897},
+      {"readings as nominal", Transmitter, 10, true, "0", "100", "", "", "mA", 1.0, 0.0},
+      {"4..20 mA", Transmitter, 10, true, "0", "100", "21", "79", "mA", 1.034483, -0.413793},
+      {"0..20 mA", Transmitter, 10, false, "0", "100", "21", "79", "mA", 1.034483, -0.344828},
+      {"2..10 V on a static model", stv, 2, true, "0", "100", "21", "79", "V", 1.034483, -0.206897},
+      {"in mbar", Transmitter, 10, true, "0", "1", "0.21", "0.79", "mA", 1.034483, -0.413793, 0,
+       unit::mbar},
+      {"velocity in km/h", Transmitter, 10, true, "0", "36", "7.56", "28.44", "mA", 1.034483,
+       -0.413793, unit::km_h},
+      {"velocity in knots, nominal", Transmitter, 10, true, "0", "20", "", "", "mA", 1.0, 0.0,
+       unit::knots},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
-    TMainForm& f = ReadWithRange(c.bench, c.type, "0", "100", c.liveZero);
+    TMainForm& f =
+        ReadWithRange(c.bench, c.type, c.from, c.to, c.liveZero, c.velocityUnit, c.pressUnit);
     Calibrate(f, [&](TAnalCalForm& d) {
       EXPECT_EQ(d.OffsetResEdUnitLb->text(), c.offsetUnit);
+      const TUnit shown = c.velocityUnit != 0 ? c.velocityUnit : c.pressUnit;
+      EXPECT_EQ(d.UntReadEdUnitLb->text(), QString::fromStdString(UnitText(shown)));
       if (*c.lower) {
         Retype(d.UntReadEd, c.lower);
         Retype(d.ObReadEd, c.upper);
@@ -348,6 +369,7 @@ TEST_F(AnalogOutputTest, TheWorkedExamplesInEachSignalAndOffsetUnit) {
       EXPECT_NEAR(d.GainResEd->Value(), c.gain, 5e-7);
       EXPECT_NEAR(d.OffsetResEd->Value(), c.offset, 5e-7);
       EXPECT_EQ(d.OffsetResEd->Text(), QString::asprintf("%.4f", c.offset));
+      EXPECT_EQ(d.GainResEd->Text(), QString::asprintf("%.4f", c.gain));
       d.CancelBtn->click();
     });
     EXPECT_EQ(port.messages, Msgs{});
@@ -734,6 +756,36 @@ TEST_F(OutputTestTest, TheWindowLivesWithTheMainWindowAndKeepsItsLastValue) {
     d.CloseBtn->click();
   });
   EXPECT_EQ(OutputCommands(), (Commands{"B308:0D05", "B306"}));
+}
+
+TEST_F(OutputTestTest, TheWindowWorksFromTheKeyboard) {
+  TMainForm& f = Connect(0, 10000);
+  OnNextModal([&](QDialog& dialog) {
+    auto& d = static_cast<TOutTestForm&>(dialog);
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    auto focus = [] { return QApplication::focusWidget(); };
+    EXPECT_EQ(focus(), d.OutvalEd->InputEdit());
+    QTest::keyClick(focus(), Qt::Key_Tab);
+    EXPECT_EQ(focus(), d.CloseBtn);
+    QTest::keyClick(d.windowHandle(), Qt::Key_T, Qt::AltModifier);
+    EXPECT_EQ(focus(), d.OutvalEd->InputEdit());
+    d.OutvalEd->InputEdit()->selectAll();
+    QTest::keyClicks(focus(), "75");
+    QTest::keyClick(focus(), Qt::Key_Return);
+    EXPECT_NEAR(Output().Signal, 16.0, 1e-9);
+    // Leaving the edit after a change sends the value too.
+    d.OutvalEd->InputEdit()->selectAll();
+    QTest::keyClicks(focus(), "50");
+    QTest::keyClick(focus(), Qt::Key_Tab);
+    EXPECT_NEAR(Output().Signal, 12.0, 1e-9);
+    QTest::keyClick(d.windowHandle(), Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000)) << "Alt+C closes";
+  });
+  f.ActTestAnalOutput->trigger();
+  EXPECT_EQ(port.messages, Msgs{});
+  EXPECT_EQ(OutputCommands(), (Commands{"B308:0000", "B308:1D4C", "B308:1388", "B306"}));
+  EXPECT_EQ(Output().Mode, 0);
 }
 
 TEST_F(OutputTestTest, RefusedSetPointsAndAFailedEndAreReported) {
