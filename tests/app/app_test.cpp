@@ -12,11 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
 #include "core/settings.h"
 #include "link/linkloader.h"
+#include "support/benchtrace.h"
 
 namespace dtool {
 namespace {
@@ -108,9 +110,12 @@ protected:
     return QDir(dir.path()).filePath(QString::fromLatin1(name));
   }
 
-  // Starts the program in the folder, on the test bench, with the trace of every library call.
-  void Start(QProcess& program) {
+  // Starts the program in the folder, on the test bench, with the trace of every library call
+  // and the further variables given.
+  void Start(QProcess& program, const QList<QPair<QString, QString>>& extra = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] : extra)
+      env.insert(name, value);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("DTOOL_BENCH"), Path("test-bench.ini"));
     env.insert(QStringLiteral("DTOOL_BENCH_STATE"), dir.path());
@@ -220,6 +225,57 @@ TEST_F(FirstStartTest, EndedBySigtermWhileItShowsItsMessage) {
   EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
   EXPECT_EQ(QFileInfo(Path("DToolPc.SET")).size(), qint64(SetFileSize));
 }
+
+#ifndef _WIN32
+// Ended while the analog output calibration wizard drives the output: the wizard is cancelled
+// first, so the output measures again and the instrument gets its own values back before the
+// program saves its settings and ends. An operator loaded into the program opens the wizard
+// with the offset edit's button and starts the calibration.
+class WizardProgramTest : public ProgramTest {};
+
+TEST_F(WizardProgramTest, EndedBySigtermWithTheCalibrationRunningLeavesTheOutputMeasuring) {
+  const TSetFileImage image = BuildSetFileImage(Records(10, 1));
+  {
+    QFile file(Path("DToolPc.SET"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+  }
+  const QString robot =
+      QDir(QCoreApplication::applicationDirPath()).filePath("libdtool_operator_robot.so");
+  ASSERT_TRUE(QFile::exists(robot));
+  QProcess program;
+  Start(program, {{"LD_PRELOAD", robot}, {"DTOOL_TEST_OPERATOR", "calibrate"}});
+  if (HasFatalFailure())
+    return;
+  const bool calibrating = WaitForTrace(program, "OO=B3 CC=07");
+  program.terminate();
+  const bool finished = program.waitForFinished(20000);
+  if (!finished)
+    program.kill();
+  ASSERT_TRUE(calibrating) << "the calibration did not start\n"
+                           << program.readAllStandardError().toStdString();
+  ASSERT_TRUE(finished) << "the program did not end";
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+
+  // After the last calibration point: the end of the output, then the restore walk, stored.
+  std::vector<std::string> commands;
+  for (const test::TBenchCall& c : test::ReadBenchTrace(Path("trace.txt").toStdString()))
+    if (c.Function == "TransCmd" && c.Request.size() >= 11)
+      commands.push_back(c.Request.substr(3, 2) + c.Request.substr(9, 2));
+  const auto lastPoint = std::find(commands.rbegin(), commands.rend(), "B307").base();
+  const auto end = std::find(lastPoint, commands.end(), "B306");
+  ASSERT_NE(end, commands.end()) << "the output was not ended";
+  EXPECT_NE(std::find(end, commands.end(), "B10C"), commands.end()) << "no restore after it";
+  // What the bench says of the output last.
+  std::string output;
+  for (const test::TBenchNote& n : test::ReadBenchNotes(Path("trace.txt").toStdString()))
+    if (n.Port == "COM1" && n.Text.rfind("output: ", 0) == 0)
+      output = n.Text;
+  EXPECT_EQ(output.rfind("output: measuring", 0), 0u) << output;
+  EXPECT_FALSE(QFile::exists(Path("DToolPc.SET.tmp")));
+}
+#endif
 
 INSTANTIATE_TEST_SUITE_P(Types, ProgramTest, ::testing::Values(10, 9), [](const auto& info) {
   return info.param == 9 ? "Switch" : "Transmitter";

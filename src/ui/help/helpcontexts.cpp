@@ -29,6 +29,18 @@ std::span<const THelpContextEntry> HelpContextRegistry() {
       THelpContextEntry{helpctx::Temperature, "Absolute pressure wizard: temperature outdoor"},
       THelpContextEntry{helpctx::AtmCalculate, "Absolute pressure wizard: calculate"},
       THelpContextEntry{helpctx::AtmUseResult, "Absolute pressure wizard: use result"},
+
+      THelpContextEntry{helpctx::AnalogCal, "analog output calibration wizard"},
+      THelpContextEntry{helpctx::AnalogCalDelay, "analog output calibration: delay"},
+      THelpContextEntry{helpctx::AnalogCalStart, "analog output calibration: start"},
+      THelpContextEntry{helpctx::AnalogCalLowerReading, "analog output calibration: 20% reading"},
+      THelpContextEntry{helpctx::AnalogCalUpperReading, "analog output calibration: 80% reading"},
+      THelpContextEntry{helpctx::AnalogCalCalculate, "analog output calibration: calculate"},
+      THelpContextEntry{helpctx::AnalogCalFactory, "analog output calibration: factory values"},
+      THelpContextEntry{helpctx::AnalogCalResult, "analog output calibration: offset and gain"},
+      THelpContextEntry{helpctx::AnalogCalUseResult, "analog output calibration: use result"},
+      THelpContextEntry{helpctx::OutputTest, "Test analog output"},
+      THelpContextEntry{helpctx::OutputTestValue, "Test analog output: test value"},
   };
   return entries;
 }

@@ -46,6 +46,21 @@ inline constexpr int Temperature = 7020;
 inline constexpr int AtmCalculate = 7030;
 inline constexpr int AtmUseResult = 7040;
 
+// The analog output calibration wizard and its controls.
+inline constexpr int AnalogCal = 5000;
+inline constexpr int AnalogCalDelay = 5010;
+inline constexpr int AnalogCalStart = 5020;
+inline constexpr int AnalogCalLowerReading = 5030;
+inline constexpr int AnalogCalUpperReading = 5040;
+inline constexpr int AnalogCalCalculate = 5050;
+inline constexpr int AnalogCalFactory = 5060;
+inline constexpr int AnalogCalResult = 5070;
+inline constexpr int AnalogCalUseResult = 5080;
+
+// "Test analog output" and its value.
+inline constexpr int OutputTest = 500;
+inline constexpr int OutputTestValue = 4010;
+
 } // namespace helpctx
 
 struct THelpContextEntry {

@@ -7,7 +7,9 @@
 
 #include "tools/fatal.h"
 #include "tools/operatorport.h"
+#include "ui/dialogs/analcal.h"
 #include "ui/dialogs/atmpress.h"
+#include "ui/dialogs/outtest.h"
 #include "ui/dialogs/setprotect.h"
 
 namespace dtool {
@@ -20,6 +22,7 @@ void TMainForm::WireCommands() {
   connect(ActSetFilter, &QAction::triggered, this, [this] { ActSetFilterExecute(); });
   connect(ActChangeProtCode, &QAction::triggered, this, [this] { ActChangeProtCodeExecute(); });
   connect(ActZeroCalibration, &QAction::triggered, this, [this] { ActZeroCalibrationExecute(); });
+  connect(ActTestAnalOutput, &QAction::triggered, this, [this] { ActTestAnalOutputExecute(); });
   ContrastEd->OnButtonClick = [this](TEditReal*) { ContrastEdButtonClick(); };
   for (TEditReal* ed : {GainSensEd, EdrGainSensStatic})
     ed->OnButtonClick = [this](TEditReal* s) { GainSensEdClick(s); };
@@ -60,6 +63,12 @@ void TMainForm::ActChangeProtCodeExecute() {
   TProtectionContext ctx = ProtectionContext();
   TSetProtectForm form(ctx);
   form.Execute();
+}
+
+void TMainForm::ActTestAnalOutputExecute() {
+  if (!Ready() || !Link())
+    return;
+  OutTestForm->Execute();
 }
 
 // ---- Wizard buttons: the connected instrument must be of the current class, and the wizard
@@ -107,11 +116,13 @@ void TMainForm::VelocityCEdButtonClick(TEditReal* sender) {
 }
 
 void TMainForm::AnOffsetEditButtonClick(TEditReal* sender) {
-  if (!Ready() || !CheckEditValue(AnGainEd))
+  // The wizard writes the whole working configuration: only into an instrument of its class.
+  if (!Ready() || !CheckInstrument(TShow::Messages) || !CheckEditValue(AnGainEd))
     return;
   if (!AktSettExit(sender))
     return;
-  // The analog output calibration wizard comes with its own window.
+  TAnalCalForm form(*this, WizardTimers);
+  form.Execute();
 }
 
 } // namespace dtool

@@ -38,6 +38,7 @@
 #include "tools/options.h"
 #include "tools/progtools.h"
 #include "ui/controls/radiogroup.h"
+#include "ui/dialogs/outtest.h"
 #include "ui/help/helpsystem.h"
 #include "ui/main/setfile.h"
 
@@ -171,7 +172,8 @@ void TMainForm::FormCreate() {
   // 7, 8
   setWindowTitle(QString::fromStdString(BuildCaption()));
   PageControl->setCurrentWidget(MeasPg);
-  // 9: the dialogs that live as long as the window come with their own windows.
+  // 9: the dialogs that live as long as the window.
+  OutTestForm = new TOutTestForm(*this);
   // 10: the settings object, and the link it talks through.
   sett = std::make_unique<TSettings>(this);
   TLinkLoadError loadError;

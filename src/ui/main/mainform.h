@@ -26,6 +26,7 @@
 #include "ui/dialogs/dialoghost.h"
 #include "ui/dialogs/protection.h"
 #include "ui/dialogs/wizardcommon.h"
+#include "ui/dialogs/wizardtimer.h"
 #include "ui/help/helpcontexts.h"
 
 class QAction;
@@ -45,6 +46,7 @@ class QToolButton;
 namespace dtool {
 
 class TInstLink;
+class TOutTestForm;
 class TRadioGroup;
 
 // Client area of the main window: 632 x 512 on a screen of 96 dots per inch; a denser
@@ -197,6 +199,7 @@ public:
   void ActTypeOfInstrumentExecute();
   void ActSetFilterExecute();
   void ActChangeProtCodeExecute();
+  void ActTestAnalOutputExecute();
   void ContrastEdButtonClick();
   void GainSensEdClick(TEditReal* sender);
   void AtmPressEdButtonClick();
@@ -362,6 +365,11 @@ public:
 
   QTimer* CheckInstTim = nullptr;
   QTimer* TimReadNoDataSuppr = nullptr;
+
+  // "Test analog output", created with the window and owned by it.
+  TOutTestForm* OutTestForm = nullptr;
+  // Where the wizards get their timers; empty: the event loop's. Tests drive their own.
+  TWizardTimerSource WizardTimers;
 
 signals:
   // TerminateApplication was called: the application is to end once the running operation

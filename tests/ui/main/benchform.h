@@ -38,6 +38,8 @@ protected:
   // Runs the link callbacks that have arrived.
   void RunCallbacks() { dispatcher.RunPending(); }
   std::string LogFile() const;
+  // The bench's trace file, with its notes.
+  const std::string& TracePath() const { return tracePath_; }
   std::string ReadTextFile(const std::string& path) const;
 
   TQueueDispatcher dispatcher;

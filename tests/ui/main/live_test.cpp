@@ -513,7 +513,8 @@ TEST_F(LiveTest, WizardButtonsCheckTheirPreconditions) {
       {"velocity C, same class", "11", "VelocityCEd", {}},
       {"contrast, nothing connected", "none", "ContrastEd", {none}},
       {"absolute pressure needs no instrument", "none", "AtmPressEd", {}, "AtmPressForm"},
-      {"analog calibration needs no instrument", "none", "AnOffsetEd", {}},
+      {"analog calibration, nothing connected", "none", "AnOffsetEd", {none}},
+      {"analog calibration, another class", "2", "AnGainEd", {otherClass}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -94,6 +94,7 @@ int TakeReadShots(const QString& folder, const QTemporaryDir& dir) {
 } // namespace
 
 int TakeAtmPressShots(const QString& folder, const QTemporaryDir& dir);
+int TakeAnalogOutputShots(const QString& folder, const QTemporaryDir& dir);
 
 int TakeShots(const QString& folder) {
   QDir().mkpath(folder);
@@ -125,6 +126,7 @@ int TakeShots(const QString& folder) {
   }
   failures += TakeReadShots(folder, dir);
   failures += TakeAtmPressShots(folder, dir);
+  failures += TakeAnalogOutputShots(folder, dir);
   for (const auto& m : port.messages)
     std::printf("message: %s\n", m.text.c_str());
   return failures == 0 && port.messages.empty() ? 0 : 1;
