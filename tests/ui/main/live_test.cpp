@@ -359,7 +359,12 @@ TEST_F(LiveTest, TypeAndFilterCommandsRefuseWhereTheyDoNotApply) {
                                 "data has been read in (No Signal, No Config)! "};
   const Msg filterRefused{"Info", "This function is only relevant to DravonSwitch!"};
   TMainForm& f = Connect(10, "", false);
-  f.ActTypeOfInstrument->trigger();
+  {
+    // Before a read the type dialog opens.
+    TDialogScript script;
+    script.On("TyOfInstFrm_", [](QDialog& d) { d.reject(); });
+    f.ActTypeOfInstrument->trigger();
+  }
   f.ActSetFilter->trigger();
   EXPECT_EQ(port.messages, (Msgs{filterRefused}));
   f.ReadBtn->click();
@@ -368,6 +373,8 @@ TEST_F(LiveTest, TypeAndFilterCommandsRefuseWhereTheyDoNotApply) {
   EXPECT_EQ(port.messages, (Msgs{typeRefused}));
 
   TMainForm& g = Connect(9);
+  TDialogScript script;
+  script.On("MovAverForm", [](QDialog& d) { d.reject(); });
   g.ActSetFilter->trigger();
   EXPECT_EQ(port.messages, Msgs{});
 }
