@@ -477,6 +477,7 @@ TEST_F(DialogsTest, SetFilterSendsTheChosenLengthToTheSwitch) {
 TEST_F(DialogsTest, AStoredFilterLengthOutsideTheBoundsIsBroughtToTheNearestAtStart) {
   for (const auto& [stored, limited] : std::map<std::int32_t, std::int32_t>{{0, 1}, {50, 20}}) {
     SCOPED_TRACE(stored);
+    TDialogScript noDialog; // the Preferences are not offered
     StartBench(Com(1, "Instrument = DravonSwitch"));
     TSetFileRecords r = RecordsFor(9);
     r.Prefs.MovAverFilt = stored;
@@ -560,6 +561,7 @@ TEST_F(DialogsTest, FilterBoundsTheLibraryRefusesAreReportedBySetFilter) {
   EXPECT_EQ(f.Prefs().MovAverFilt, 7);
   f.SetMovAverForm(new TMovAverForm(f, &f));
   EXPECT_EQ(port.messages, Msgs{}) << "nothing is said before the command";
+  TDialogScript noDialog;
   f.ActSetFilter->trigger();
   EXPECT_EQ(
       port.messages,
