@@ -21,5 +21,6 @@ function(dtool_add_gtest name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-    PROPERTIES ENVIRONMENT "${env}")
+    # A test that waits on a window nobody closes fails instead of holding up the run.
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
 endfunction()

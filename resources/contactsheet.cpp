@@ -64,6 +64,7 @@ int main(int argc, char* argv[]) {
   QList<TIconRow> rows;
   for (int i = 0; i < dtool::ActionPictureCount; ++i)
     rows.append({actionNames[i], dtool::ActionPicture(i)});
+  rows.append({"Maker's logo (About)", dtool::MakerLogo()});
   rows.append({"Nozzle compensation info", dtool::NozzleGlyph()});
   rows.append({"Help: back", dtool::HelpGlyph(dtool::THelpGlyph::Back)});
   rows.append({"Help: forward", dtool::HelpGlyph(dtool::THelpGlyph::Forward)});

@@ -93,6 +93,10 @@ QIcon AppIcon() {
   return IconFromResource(":/icons/app.svg");
 }
 
+QIcon MakerLogo() {
+  return IconFromResource(":/icons/maker-logo.svg");
+}
+
 QIcon NozzleGlyph() {
   return IconFromResource(":/icons/nozzle-info.svg");
 }

@@ -28,6 +28,9 @@ QPixmap ProductPicture(int instType, QSize size = ProductPictureSize);
 // Icon of the application's windows.
 QIcon AppIcon();
 
+// The maker's logo, as the About window shows it.
+QIcon MakerLogo();
+
 // Glyph of the "Nozzle compensation info" button.
 QIcon NozzleGlyph();
 

@@ -13,6 +13,7 @@
 #include "tools/options.h"
 #include "tools/progtools.h"
 #include "ui/controls/qtoperatorport.h"
+#include "ui/dialogs/movaver.h"
 #include "ui/help/helpsystem.h"
 #include "ui/main/mainform.h"
 #include "ui/main/qtdispatcher.h"
@@ -47,7 +48,8 @@ int main(int argc, char* argv[]) {
   QObject::connect(form.get(), &dtool::TMainForm::TerminateRequested, &app, &QCoreApplication::quit,
                    Qt::QueuedConnection);
   dtool::CloseOnQuitSignals(form.get());
-  // 4: the moving-average window comes with its dialog.
+  // 4: the moving-average window, kept until the main window goes.
+  form->SetMovAverForm(new dtool::TMovAverForm(*form, form.get()));
 
   // 5: the event loop, unless the start already ended the application or the process was asked
   // to end while the start was showing a message.

@@ -64,8 +64,8 @@ std::int32_t TInstLink::OpenSwitchKommunikation(std::int32_t port) {
     status = sw_.OpenComOnly(port);
   if (LinkOk(status)) {
     sw_.SetRecEventProc(port, LinkRecEventProc);
-    // The filter length comes checked from the settings file: a refusal is the library's
-    // fault and fails the opening.
+    // The filter length is kept within the library's bounds (LimitMovAverFilt): a refusal
+    // fails the opening.
     const std::int32_t filter = sw_.SetMovAverFilt(port, owner_.Prefs().MovAverFilt);
     if (!LinkOk(filter))
       status = filter;
@@ -114,24 +114,27 @@ bool TInstLink::IsCommOpen(std::int32_t port) {
   return sw_.IsProtected(port, &isProtected) != linkstatus::PortNotOpen;
 }
 
-bool TInstLink::OpenCommunication(bool fromPreferences, std::int32_t port) {
-  bool ok = false;
-  {
-    TWaitCursor wait;
-    CloseAllPorts();
-    if (!fromPreferences)
-      port = Port();
-    if (IsAnalogFamily(sett_.InstType())) {
-      sw_.CloseCom(port);
-      ok = OpenAnKommunikation(port) == linkstatus::Ok;
-    } else {
-      an_.CloseCom(port);
-      ok = OpenSwitchKommunikation(port) == linkstatus::Ok;
-    }
+bool TInstLink::OpenPort(std::int32_t port) {
+  TWaitCursor wait;
+  CloseAllPorts();
+  if (IsAnalogFamily(sett_.InstType())) {
+    sw_.CloseCom(port);
+    return OpenAnKommunikation(port) == linkstatus::Ok;
   }
+  an_.CloseCom(port);
+  return OpenSwitchKommunikation(port) == linkstatus::Ok;
+}
+
+bool TInstLink::OpenCommunication(bool fromPreferences, std::int32_t port) {
+  if (!fromPreferences)
+    port = Port();
+  const bool ok = OpenPort(port);
   if (!ok) {
     InfoBox(LinkFormat("COMPORT %d could not be opened! \rSelect an other COMPORT! ",
                        static_cast<int>(port)));
+    // The preferences stay as they were, and so does the port the link works on.
+    if (fromPreferences)
+      OpenPort(Port());
     const bool accepted = fromPreferences ? false : owner_.ShowPreferencesForPort();
     if (!accepted && !fromPreferences) {
       ErrorBox("As COMPORT could not be opened, the program will closed! ");
@@ -139,6 +142,30 @@ bool TInstLink::OpenCommunication(bool fromPreferences, std::int32_t port) {
     }
   }
   return ok;
+}
+
+std::int32_t TInstLink::MovAverBounds(std::int32_t& shortest, std::int32_t& longest) {
+  std::int32_t lo = 0;
+  std::int32_t hi = 0;
+  std::int32_t status = sw_.GetIConst(&lo, swiconst::I_MAVR_MIN);
+  if (LinkOk(status))
+    status = sw_.GetIConst(&hi, swiconst::I_MAVR_MAX);
+  if (!LinkOk(status))
+    return status;
+  if (hi < lo || std::int64_t{hi} - lo >= MaxMovAverLengths)
+    return StatusUnusable;
+  shortest = lo;
+  longest = hi;
+  return linkstatus::Ok;
+}
+
+void TInstLink::LimitMovAverFilt() {
+  std::int32_t shortest = 0;
+  std::int32_t longest = 0;
+  if (MovAverBounds(shortest, longest) != linkstatus::Ok)
+    return;
+  std::int32_t& filter = owner_.Prefs().MovAverFilt;
+  filter = std::clamp(filter, shortest, longest);
 }
 
 std::uint8_t TInstLink::DetectAnInst(std::int32_t& status) {

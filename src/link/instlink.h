@@ -32,6 +32,8 @@ inline constexpr std::uint32_t NoSerialNr = 0xFFFFFFFF;
 inline constexpr std::int32_t StatusUnusable = 1000;
 // Most ports CloseAllPorts closes per library, should a library never answer 5.
 inline constexpr std::int32_t CloseAllPortsBound = 64;
+// Most lengths a moving-average filter list offers; bounds further apart are unusable.
+inline constexpr std::int32_t MaxMovAverLengths = 1000;
 
 // States of ProtState.
 namespace protstate {
@@ -100,9 +102,14 @@ public:
   void CloseAllPorts();
   // Whether the current family's library holds the port.
   bool IsCommOpen(std::int32_t port);
+  // Closes every port and opens the port with the current family's library, without telling
+  // the operator anything; true when it opened.
+  bool OpenPort(std::int32_t port);
   // Opens the port (TPreferences.ComPort unless fromPreferences) with the current family's
   // library; offers the Preferences dialog when that fails and ends the application when the
-  // operator cancels it at start. True when the first attempt opened the port.
+  // operator cancels it at start. A port chosen in the Preferences that cannot be opened
+  // leaves the preferred port open again, so that the live reading and the commands go on
+  // with it. True when the first attempt opened the port.
   bool OpenCommunication(bool fromPreferences, std::int32_t port);
   // The port of the last opening and what it left; the owner hears of every change
   // (LinkStateChanged).
@@ -140,6 +147,16 @@ public:
                    bool write, const TParam* param);
 
   // --- Switch record ---
+
+  // The shortest and longest moving-average filter of the switch library (GetIConst 9 and
+  // 10). Returns the library's status, or StatusUnusable for bounds that give no list of
+  // lengths (the longest below the shortest, or more than MaxMovAverLengths lengths); 0 when
+  // both were filled.
+  std::int32_t MovAverBounds(std::int32_t& shortest, std::int32_t& longest);
+  // Brings TPreferences.MovAverFilt to the nearest of the switch library's bounds when it lies
+  // outside them: the library refuses such a length, and every opening of the switch port
+  // would fail. Nothing changes while the bounds are unavailable.
+  void LimitMovAverFilt();
 
   // Limits the switch record's values to the library's bounds, warning for each correction.
   // A bound the library refuses shows its error and ends the check: values corrected before

@@ -1,8 +1,10 @@
 // Opening and closing the ports, detection of the connected instrument, and the link
 // callbacks, against the bench.
 #include <chrono>
+#include <climits>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -174,6 +176,59 @@ TEST_F(ConnectionTest, APortThatCannotBeOpenedOffersThePreferencesOrEndsTheProgr
     EXPECT_EQ(port_.messages, c.Messages);
     EXPECT_EQ(owner_.calls, c.OwnerCalls);
     EXPECT_EQ(port_.Cursor(), TCursor::Default);
+    // A port chosen in the Preferences that cannot be opened leaves the preferred one open,
+    // without a further message.
+    EXPECT_EQ(link_->IsCommOpen(1), c.FromPreferences);
+  }
+}
+
+TEST_F(ConnectionTest, AStoredFilterLengthIsBroughtWithinTheSwitchLibrarysBounds) {
+  struct TCase {
+    std::int32_t Stored;
+    std::int32_t Limited;
+  };
+  for (const TCase c : {TCase{0, 1}, TCase{-3, 1}, TCase{1, 1}, TCase{7, 7}, TCase{20, 20},
+                        TCase{21, 20}, TCase{INT32_MAX, 20}}) {
+    SCOPED_TRACE(c.Stored);
+    StartBench(Com(4, "Instrument = DravonSwitch"), 4, 9);
+    owner_.prefs.MovAverFilt = c.Stored;
+    link_->LimitMovAverFilt();
+    EXPECT_EQ(owner_.prefs.MovAverFilt, c.Limited);
+    EXPECT_TRUE(link_->OpenCommunication(false, 0));
+    EXPECT_EQ(Calls("DSwitch", "SetMovAverFilt"),
+              std::vector<std::string>{"COM4 length=" + std::to_string(c.Limited)});
+  }
+  EXPECT_TRUE(port_.messages.empty());
+}
+
+TEST_F(ConnectionTest, FilterBoundsThatMakeNoListAreUnusableAndChangeNothing) {
+  struct TCase {
+    const char* Name;
+    std::map<std::int32_t, std::int32_t> Consts;
+    std::int32_t Status;
+  };
+  const TCase cases[] = {
+      {"refused", {}, 4},
+      {"longest missing", {{swiconst::I_MAVR_MIN, 1}}, 4},
+      {"longest below the shortest", {{9, 5}, {10, 4}}, StatusUnusable},
+      {"too many lengths", {{9, 1}, {10, 1 + MaxMovAverLengths}}, StatusUnusable},
+      {"as many as a list holds", {{9, 1}, {10, MaxMovAverLengths}}, 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TFakeLink::Reset();
+    TFakeLink::iconsts = c.Consts;
+    link_ = std::make_unique<TInstLink>(sett_, owner_, TFakeLink::Analog(), TFakeLink::Switch());
+    std::int32_t shortest = -1;
+    std::int32_t longest = -1;
+    EXPECT_EQ(link_->MovAverBounds(shortest, longest), c.Status);
+    owner_.prefs.MovAverFilt = 5000;
+    link_->LimitMovAverFilt();
+    EXPECT_EQ(owner_.prefs.MovAverFilt, c.Status == 0 ? MaxMovAverLengths : 5000);
+    if (c.Status != 0) {
+      EXPECT_EQ(shortest, -1);
+      EXPECT_EQ(longest, -1);
+    }
   }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Function tables that answer what the bench never does: a CloseCom that never reports the
 // end of its range, an unknown family code, a display-unit code outside the table, a switch
-// library that refuses its bounds. Every function of the tables is set.
+// library that refuses its bounds or tells unusable ones. Every function of the tables is set.
 #include <cstdint>
 #include <map>
 
@@ -16,6 +16,7 @@ struct TFakeLink {
   static inline std::uint16_t answerBbaa = 0;
   static inline std::map<std::int32_t, float> bounds;
   static inline std::int32_t boundStatus = 4;
+  static inline std::map<std::int32_t, std::int32_t> iconsts;
 
   static void Reset() {
     closeCalls = 0;
@@ -23,6 +24,7 @@ struct TFakeLink {
     answerBbaa = 0;
     bounds.clear();
     boundStatus = 4;
+    iconsts.clear();
   }
 
   static TAnalogLinkApi Analog() {
@@ -62,7 +64,13 @@ struct TFakeLink {
     s.ZeroAdj = [](std::int32_t, std::int32_t) { return 0; };
     s.GetPressInst = [](std::int32_t, float*) { return 0; };
     s.GetPressPar = [](std::int32_t, float*, float, float, float, float) { return 0; };
-    s.GetIConst = [](std::int32_t*, std::int32_t) { return 0; };
+    s.GetIConst = [](std::int32_t* value, std::int32_t id) {
+      const auto it = iconsts.find(id);
+      if (it == iconsts.end())
+        return boundStatus;
+      *value = it->second;
+      return 0;
+    };
     s.GetFConst = [](float* value, std::int32_t id) {
       const auto it = bounds.find(id);
       if (it == bounds.end())

@@ -1,5 +1,6 @@
 #include "ui/controls/radiogroup.h"
 
+#include <QGridLayout>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -16,6 +17,11 @@ TRadioGroup::TRadioGroup(const QString& caption, QWidget* parent)
   });
 }
 
+void TRadioGroup::SetColumns(int columns) {
+  columns_ = columns < 1 ? 1 : columns;
+  PlaceButtons();
+}
+
 void TRadioGroup::SetItems(const QStringList& items) {
   for (QAbstractButton* b : buttons_->buttons()) {
     buttons_->removeButton(b);
@@ -26,8 +32,34 @@ void TRadioGroup::SetItems(const QStringList& items) {
     auto* button = new QRadioButton(items[i], this);
     button->setObjectName(QStringLiteral("%1_%2").arg(objectName()).arg(i));
     buttons_->addButton(button, i);
-    layout_->addWidget(button);
   }
+  PlaceButtons();
+}
+
+void TRadioGroup::PlaceButtons() {
+  const QList<QAbstractButton*> buttons = buttons_->buttons();
+  for (QAbstractButton* b : buttons) {
+    layout_->removeWidget(b);
+    if (grid_)
+      grid_->removeWidget(b);
+  }
+  if (columns_ > 1 && !grid_) {
+    grid_ = new QGridLayout;
+    grid_->setContentsMargins(0, 0, 0, 0);
+    grid_->setHorizontalSpacing(16);
+    grid_->setVerticalSpacing(2);
+    layout_->addLayout(grid_);
+  }
+  for (int i = 0; i < buttons.size(); ++i) {
+    QAbstractButton* b = buttons_->button(i);
+    if (columns_ > 1)
+      grid_->addWidget(b, i / columns_, i % columns_);
+    else
+      layout_->addWidget(b);
+  }
+  if (grid_)
+    for (int c = 0; c < columns_; ++c)
+      grid_->setColumnStretch(c, 1);
 }
 
 int TRadioGroup::ItemIndex() const {

@@ -6,6 +6,7 @@
 
 #include "core/units.h"
 
+class QGridLayout;
 class QVBoxLayout;
 
 namespace dtool {
@@ -15,6 +16,9 @@ class TRadioGroup : public QGroupBox {
 public:
   explicit TRadioGroup(const QString& caption = {}, QWidget* parent = nullptr);
 
+  // Lays the items out in this many columns, filled row by row (1 when not set).
+  void SetColumns(int columns);
+  int Columns() const { return columns_; }
   void SetItems(const QStringList& items);
   QStringList Items() const { return items_; }
   // The selected item, -1 for none.
@@ -28,8 +32,12 @@ signals:
   void Click(dtool::TRadioGroup* sender);
 
 private:
+  void PlaceButtons();
+
   QVBoxLayout* layout_;
+  QGridLayout* grid_ = nullptr; // the items' places while there is more than one column
   QButtonGroup* buttons_;
+  int columns_ = 1;
   QStringList items_;
 };
 

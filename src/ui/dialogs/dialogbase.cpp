@@ -46,6 +46,10 @@ void TDialogBase::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
 }
 
+void SetDesignClientSize(QDialog* dialog, int width, int height) {
+  dialog->setFixedSize(QSize(width, height).expandedTo(dialog->sizeHint()));
+}
+
 void CancelModalWindowsThenClose(QWidget* window) {
   CancelNextModal(QPointer<QWidget>(window), CancelTurns);
 }

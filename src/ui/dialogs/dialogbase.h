@@ -31,6 +31,9 @@ private:
   bool closing_ = false;
 };
 
+// Fixes a dialog's client area at its design size, grown where the system font needs more.
+void SetDesignClientSize(QDialog* dialog, int width, int height);
+
 // Cancels the application's modal windows from the top down, then closes the window. Each
 // modal window is cancelled on its own turn of the event loop, so the code that opened it
 // finishes before the next one is cancelled; a dialog thereby runs its cancel path (an

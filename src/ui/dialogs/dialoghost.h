@@ -95,6 +95,8 @@ public:
   virtual TUnit AnalogOutUnit() const = 0;
   // The main window's caption text.
   virtual std::string BuildCaption() = 0;
+  // The program runs in test mode (the test option on the command line).
+  virtual bool TestMode() const = 0;
   // The identity panel as shown.
   virtual TIdentityTexts IdentityTexts() const = 0;
 

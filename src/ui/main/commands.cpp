@@ -5,12 +5,18 @@
 #include <QAction>
 #include <QPushButton>
 
+#include "link/instlink.h"
+#include "link/linkformat.h"
 #include "tools/fatal.h"
 #include "tools/operatorport.h"
+#include "ui/dialogs/about.h"
 #include "ui/dialogs/analcal.h"
 #include "ui/dialogs/atmpress.h"
+#include "ui/dialogs/movaver.h"
 #include "ui/dialogs/outtest.h"
+#include "ui/dialogs/prefform.h"
 #include "ui/dialogs/setprotect.h"
+#include "ui/dialogs/typeofinst.h"
 
 namespace dtool {
 
@@ -18,11 +24,13 @@ void TMainForm::WireCommands() {
   connect(ReadBtn, &QPushButton::clicked, this, [this] { ReadBtnClick(); });
   connect(WriteBtn, &QPushButton::clicked, this, [this] { WriteBtnClick(); });
   connect(Print, &QAction::triggered, this, [this] { PrintExecute(); });
+  connect(ActPreferences, &QAction::triggered, this, [this] { ActPreferencesExecute(); });
   connect(ActTypeOfInstrument, &QAction::triggered, this, [this] { ActTypeOfInstrumentExecute(); });
   connect(ActSetFilter, &QAction::triggered, this, [this] { ActSetFilterExecute(); });
   connect(ActChangeProtCode, &QAction::triggered, this, [this] { ActChangeProtCodeExecute(); });
   connect(ActZeroCalibration, &QAction::triggered, this, [this] { ActZeroCalibrationExecute(); });
   connect(ActTestAnalOutput, &QAction::triggered, this, [this] { ActTestAnalOutputExecute(); });
+  connect(ActAbout, &QAction::triggered, this, [this] { ActAboutExecute(); });
   ContrastEd->OnButtonClick = [this](TEditReal*) { ContrastEdButtonClick(); };
   for (TEditReal* ed : {GainSensEd, EdrGainSensStatic})
     ed->OnButtonClick = [this](TEditReal* s) { GainSensEdClick(s); };
@@ -36,6 +44,14 @@ void TMainForm::WireCommands() {
 
 // ---- Options ----
 
+void TMainForm::ActPreferencesExecute() {
+  if (!Ready() || !Link())
+    return;
+  // The dialog reopens the link for another port and shows the settings in the new units.
+  TPrefForm form(*this);
+  form.exec();
+}
+
 void TMainForm::ActTypeOfInstrumentExecute() {
   if (!Ready())
     return;
@@ -44,17 +60,32 @@ void TMainForm::ActTypeOfInstrumentExecute() {
             "in (No Signal, No Config)! ");
     return;
   }
-  // The type of instrument dialog comes with its own window.
+  TTyOfInstFrm_ form(*this);
+  form.exec();
+}
+
+void TMainForm::SetMovAverForm(TMovAverForm* form) {
+  movAverForm_ = form;
 }
 
 void TMainForm::ActSetFilterExecute() {
-  if (!Ready())
+  if (!Ready() || !Link())
     return;
   if (IsAnalogFamily(sett->InstType())) {
     InfoBox("This function is only relevant to DravonSwitch!");
     return;
   }
-  // The moving-average window comes with its own window.
+  if (!movAverForm_)
+    movAverForm_ = new TMovAverForm(*this, this);
+  const std::int32_t previous = prefs_.MovAverFilt;
+  if (movAverForm_->ShowModal() != QDialog::Accepted)
+    return;
+  const std::int32_t r = link_->Switch().SetMovAverFilt(link_->Port(), prefs_.MovAverFilt);
+  if (r != 0) {
+    // The switch keeps the filter it had, and so do the preferences.
+    prefs_.MovAverFilt = previous;
+    ErrorBox(SwitchLinkError(r));
+  }
 }
 
 void TMainForm::ActChangeProtCodeExecute() {
@@ -123,6 +154,14 @@ void TMainForm::AnOffsetEditButtonClick(TEditReal* sender) {
     return;
   TAnalCalForm form(*this, WizardTimers);
   form.Execute();
+}
+
+// ---- Help ----
+
+void TMainForm::ActAboutExecute() {
+  if (!Ready())
+    return;
+  AboutForm->Execute();
 }
 
 } // namespace dtool

@@ -38,7 +38,9 @@
 #include "tools/options.h"
 #include "tools/progtools.h"
 #include "ui/controls/radiogroup.h"
+#include "ui/dialogs/about.h"
 #include "ui/dialogs/outtest.h"
+#include "ui/dialogs/prefform.h"
 #include "ui/help/helpsystem.h"
 #include "ui/main/setfile.h"
 
@@ -174,6 +176,7 @@ void TMainForm::FormCreate() {
   PageControl->setCurrentWidget(MeasPg);
   // 9: the dialogs that live as long as the window.
   OutTestForm = new TOutTestForm(*this);
+  AboutForm = new TAboutForm(*this);
   // 10: the settings object, and the link it talks through.
   sett = std::make_unique<TSettings>(this);
   TLinkLoadError loadError;
@@ -187,6 +190,8 @@ void TMainForm::FormCreate() {
   SetDefaultPrefs(*this);
   LoadSetFile(*this, *sett, setFileName_);
   settingsLoaded_ = true;
+  // A filter length the switch library refuses would fail every opening of its port.
+  link_->LimitMovAverFilt();
   // 13 to 15: hints stay until the mouse leaves the control.
   SetHelpLan(prefs_.HelpLanguage);
   FillCombos();
@@ -291,8 +296,10 @@ void TMainForm::ReopenLink() {
 }
 
 bool TMainForm::ShowPreferencesForPort() {
-  // The Preferences dialog comes with its own window; until then the choice is Cancel.
-  return false;
+  // At start the main window is not shown yet.
+  TPrefForm form(*this);
+  form.CentreOnScreen();
+  return form.exec() == QDialog::Accepted;
 }
 
 void TMainForm::TerminateApplication() {

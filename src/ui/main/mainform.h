@@ -45,8 +45,10 @@ class QToolButton;
 
 namespace dtool {
 
+class TAboutForm;
 class TInstLink;
 class TOutTestForm;
+class TMovAverForm;
 class TRadioGroup;
 
 // Client area of the main window: 632 x 512 on a screen of 96 dots per inch; a denser
@@ -126,6 +128,7 @@ public:
   bool CheckInstrument(TShow show) override;
   TUnit AnalogOutUnit() const override;
   TIdentityTexts IdentityTexts() const override;
+  bool TestMode() const override { return IsTestMode(); }
   bool PausePollTimer() override;
   void ResumePollTimer(bool running) override;
   TShownField ShownField(THostField field) override;
@@ -196,6 +199,7 @@ public:
   void ActZeroCalibrationExecute();
 
   // ---- Commands (commands.cpp) ----
+  void ActPreferencesExecute();
   void ActTypeOfInstrumentExecute();
   void ActSetFilterExecute();
   void ActChangeProtCodeExecute();
@@ -206,6 +210,9 @@ public:
   void HoseLenEdClick();
   void VelocityCEdButtonClick(TEditReal* sender);
   void AnOffsetEditButtonClick(TEditReal* sender);
+  void ActAboutExecute();
+  // The moving-average window, made by the application after the main window.
+  void SetMovAverForm(TMovAverForm* form);
 
   // ---- Settings and controls ----
   void WriteSetToField_(bool refreshVmode);
@@ -370,6 +377,8 @@ public:
   TOutTestForm* OutTestForm = nullptr;
   // Where the wizards get their timers; empty: the event loop's. Tests drive their own.
   TWizardTimerSource WizardTimers;
+  // The About window, made with the main window and kept until its end.
+  TAboutForm* AboutForm = nullptr;
 
 signals:
   // TerminateApplication was called: the application is to end once the running operation
@@ -447,6 +456,7 @@ private:
   // Set by ReadSet when a control's value was refused, for the callers that set a control.
   bool storeRefused_ = false;
   QList<QPointer<QWidget>> trialWizards_;
+  QPointer<TMovAverForm> movAverForm_;
   std::unique_ptr<TInstLink> link_;
   int helpContext_ = helpctx::Transmitter;
   bool terminated_ = false;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -10,6 +11,7 @@
 #include <algorithm>
 
 #include "ui/controls/editreal.h"
+#include "ui/controls/radiogroup.h"
 
 namespace dtool::test {
 
@@ -67,6 +69,55 @@ void PressEnter(TEditReal* edit) {
 void Click(QDialog& dialog, const char* button) {
   if (auto* b = Child<QPushButton>(dialog, button))
     b->click();
+}
+
+const char* WayName(TCloseWay way) {
+  switch (way) {
+  case TCloseWay::Ok:
+    return "OK";
+  case TCloseWay::Enter:
+    return "Enter";
+  case TCloseWay::Cancel:
+    return "Cancel";
+  case TCloseWay::Esc:
+    return "Esc";
+  case TCloseWay::CloseBox:
+    return "close box";
+  }
+  return "";
+}
+
+void CloseBy(QDialog& dialog, TCloseWay way, const char* okButton, const char* cancelButton) {
+  switch (way) {
+  case TCloseWay::Ok:
+    Click(dialog, okButton);
+    break;
+  case TCloseWay::Enter:
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    break;
+  case TCloseWay::Cancel:
+    Click(dialog, cancelButton);
+    break;
+  case TCloseWay::Esc:
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    break;
+  case TCloseWay::CloseBox:
+    dialog.close();
+    break;
+  }
+}
+
+void ChooseItem(QDialog& dialog, const char* group, const QString& text) {
+  auto* g = Child<TRadioGroup>(dialog, group);
+  if (!g)
+    return;
+  for (QRadioButton* b : g->findChildren<QRadioButton*>())
+    if (b->text() == text) {
+      // On the button's circle: a click beside its text misses it.
+      QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+      return;
+    }
+  ADD_FAILURE() << "no item " << text.toStdString() << " in " << group;
 }
 
 std::function<void(QDialog&)> Fill(std::vector<std::pair<const char*, QString>> typed,

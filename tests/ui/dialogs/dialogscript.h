@@ -53,6 +53,15 @@ void Type(TEditReal* edit, const QString& text);
 void PressEnter(TEditReal* edit);
 // Clicks a push button of the dialog.
 void Click(QDialog& dialog, const char* button);
+// The ways the operator closes a dialog: its OK button, Enter (the default button), its
+// Cancel button, Esc, the caption's close box.
+enum class TCloseWay { Ok, Enter, Cancel, Esc, CloseBox };
+const char* WayName(TCloseWay way);
+// Closes the dialog that way; okButton and cancelButton are the names of its buttons.
+void CloseBy(QDialog& dialog, TCloseWay way, const char* okButton, const char* cancelButton);
+// Clicks the item of a radio group of the dialog that has the text given.
+void ChooseItem(QDialog& dialog, const char* group, const QString& text);
+
 // A step that types into real-number edits of the dialog (by name, in order) and then clicks
 // a button.
 std::function<void(QDialog&)> Fill(std::vector<std::pair<const char*, QString>> typed,

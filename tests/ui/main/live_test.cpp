@@ -415,6 +415,10 @@ TEST_F(LiveTest, TheStatusBarShowsThePortInUseAndItsState) {
     SCOPED_TRACE(c.name);
     TSetFileRecords r = RecordsFor(c.type);
     r.Prefs.ComPort = c.comPort;
+    // A port that cannot be opened brings up the Preferences at start; the operator cancels.
+    TDialogScript script;
+    if (c.comPort == 6)
+      script.On(QStringLiteral("PrefForm"), [](QDialog& d) { d.reject(); });
     TMainForm& f = Open(r);
     if (c.step)
       c.step(f);
@@ -483,7 +487,12 @@ TEST_F(LiveTest, TypeAndFilterCommandsRefuseWhereTheyDoNotApply) {
                                 "data has been read in (No Signal, No Config)! "};
   const Msg filterRefused{"Info", "This function is only relevant to DravonSwitch!"};
   TMainForm& f = Connect(10, "", false);
-  f.ActTypeOfInstrument->trigger();
+  {
+    // Before a read the type dialog opens.
+    TDialogScript script;
+    script.On("TyOfInstFrm_", [](QDialog& d) { d.reject(); });
+    f.ActTypeOfInstrument->trigger();
+  }
   f.ActSetFilter->trigger();
   EXPECT_EQ(port.messages, (Msgs{filterRefused}));
   f.ReadBtn->click();
@@ -492,6 +501,8 @@ TEST_F(LiveTest, TypeAndFilterCommandsRefuseWhereTheyDoNotApply) {
   EXPECT_EQ(port.messages, (Msgs{typeRefused}));
 
   TMainForm& g = Connect(9);
+  TDialogScript script;
+  script.On("MovAverForm", [](QDialog& d) { d.reject(); });
   g.ActSetFilter->trigger();
   EXPECT_EQ(port.messages, Msgs{});
 }

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -27,6 +28,8 @@
 #include <thread>
 #include <utility>
 
+#include "dialogscript.h"
+#include "link/instlink.h"
 #include "mainform_fixture.h"
 #include "tools/options.h"
 #include "tools/progtools.h"
@@ -398,17 +401,56 @@ TEST_F(MainFormTest, NewerInstrumentOffersHomePageAndEndsTheProgram) {
   EXPECT_FALSE(f.CheckInstTim->isActive());
 }
 
-TEST_F(MainFormTest, PortThatCannotBeOpenedEndsTheProgramAfterTheStart) {
-  TSetFileRecords r = RecordsFor(10);
-  r.Prefs.ComPort = 6;
-  TMainForm& f = Open(r);
-  EXPECT_EQ(port.messages,
-            (std::vector<ScriptedPort::Message>{
-                {"Info", "COMPORT 6 could not be opened! \rSelect an other COMPORT! "},
-                {"Error", "As COMPORT could not be opened, the program will closed! "}}));
-  EXPECT_TRUE(f.Terminated());
-  // The start still completes, so closing saves the settings as they were read.
-  EXPECT_EQ(f.InstTypeEd->text(), QStringLiteral("DravonDat"));
+TEST_F(MainFormTest, APortThatCannotBeOpenedAtStartOffersThePreferencesOrEndsTheProgram) {
+  using Msg = ScriptedPort::Message;
+  const Msg cannotOpen{"Info", "COMPORT 6 could not be opened! \rSelect an other COMPORT! "};
+  const Msg willClose{"Error", "As COMPORT could not be opened, the program will closed! "};
+  struct TCase {
+    const char* name;
+    std::vector<QString> ports; // chosen in turn, each confirmed with OK; then the way out
+    TCloseWay way;
+    std::vector<Msg> messages;
+  };
+  const TCase cases[] = {
+      {"COM1 chosen", {"COM-1"}, TCloseWay::Ok, {cannotOpen}},
+      {"cancelled", {}, TCloseWay::Cancel, {cannotOpen, willClose}},
+      {"Esc", {}, TCloseWay::Esc, {cannotOpen, willClose}},
+      {"close box", {}, TCloseWay::CloseBox, {cannotOpen, willClose}},
+      {"COM6 again, then COM2", {"COM-6", "COM-2"}, TCloseWay::Ok, {cannotOpen, cannotOpen}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    port.Clear();
+    TSetFileRecords r = RecordsFor(10);
+    r.Prefs.ComPort = 6;
+    TDialogScript script;
+    script.On("PrefForm", [&](QDialog& d) {
+      // The main window is not shown yet: the dialog is centred on the screen (up to the
+      // width of its frame).
+      EXPECT_EQ(d.windowTitle(), QStringLiteral("Preferences"));
+      const QRect screen = d.screen()->availableGeometry();
+      EXPECT_LE((d.frameGeometry().center() - screen.center()).manhattanLength(), 4);
+      ASSERT_NE(MainForm, nullptr);
+      EXPECT_FALSE(MainForm->isVisible());
+      for (const QString& p : c.ports) {
+        ChooseItem(d, "ComPortGr", p);
+        Click(d, "OkBtn");
+      }
+      if (d.isVisible())
+        CloseBy(d, c.way, "OkBtn", "BitBtn1");
+    });
+    TMainForm& f = Open(r);
+    EXPECT_EQ(script.Played(), 1);
+    EXPECT_EQ(port.messages, c.messages);
+    const bool chosen = !c.ports.empty();
+    EXPECT_EQ(f.Terminated(), !chosen);
+    // The start completes either way, so closing saves the settings.
+    EXPECT_EQ(f.InstTypeEd->text(), QStringLiteral("DravonDat"));
+    const std::int32_t comPort = chosen ? c.ports.back().mid(4).toInt() : 6;
+    EXPECT_EQ(f.Prefs().ComPort, comPort);
+    EXPECT_EQ(f.Link()->IsCommOpen(comPort), chosen);
+    EXPECT_EQ(f.CheckInstTim->isActive(), true);
+  }
 }
 
 TEST_F(MainFormTest, MissingLinkLibrariesAreNamedAndTheSettingsFileIsKept) {

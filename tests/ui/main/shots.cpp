@@ -7,10 +7,15 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 
 #include "benchform.h"
 #include "mainform_fixture.h"
 #include "ui/controls/radiogroup.h"
+#include "ui/dialogs/about.h"
+#include "ui/dialogs/movaver.h"
+#include "ui/dialogs/prefform.h"
+#include "ui/dialogs/typeofinst.h"
 
 namespace dtool::test {
 
@@ -91,6 +96,79 @@ int TakeReadShots(const QString& folder, const QTemporaryDir& dir) {
   return failures;
 }
 
+// Saves a picture of a dialog while its own modal loop runs; show runs that loop.
+bool GrabModal(QDialog& dialog, const QString& path, const std::function<int()>& show) {
+  bool saved = false;
+  QTimer::singleShot(100, &dialog, [&] {
+    saved = dialog.grab().save(path);
+    dialog.reject();
+  });
+  show();
+  std::printf("%s\n", qPrintable(path));
+  return saved;
+}
+
+// Pictures of the dialogs of the Options and Help menus: the Preferences, the type of
+// instrument and the filter, and About after a read of a transmitter and of the switch.
+int TakeDialogShots(const QString& folder, const QTemporaryDir& dir) {
+  int failures = 0;
+  TBenchControl& bench = TBenchControl::Get();
+  const std::string benchFile =
+      QDir(dir.path()).filePath(QStringLiteral("DBench.ini")).toStdString();
+  const std::string file = QDir(dir.path()).filePath(QStringLiteral("DToolPc.SET")).toStdString();
+  struct TAboutShot {
+    const char* name;
+    int type;
+    const char* bench;
+  };
+  const TAboutShot shots[] = {
+      {"dravondat", 10,
+       "Instrument = DravonDat\nSerial = 1001010\nRangeMax = 250\nFirmware = 01.12\n"
+       "SensorFirmware = 01.3\nCapLevel = 2\nOutput = current\n"},
+      {"dravonswitch", 9,
+       "Instrument = DravonSwitch\nSerial = 4004009\nRangeMax = 500\nFirmware = 2.1\n"
+       "SecondFirmware = 1.0\nComponentVersion = 3\n"},
+  };
+  for (const TAboutShot& shot : shots) {
+    std::ofstream(benchFile) << "[Bench]\nDescription = pictures\n[COM1]\n" << shot.bench;
+    if (bench.Load(benchFile, dir.path().toStdString()) != 0)
+      ++failures;
+    bench.SetManualClock(true);
+    TSetFileRecords r = RecordsFor(shot.type);
+    r.Prefs.PressUnit = unit::mbar;
+    r.Prefs.MovAverFilt = 7;
+    const TSetFileImage image = BuildSetFileImage(r);
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+    TMainForm form(file);
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+      ++failures;
+    if (!form.ReadData())
+      ++failures;
+    auto path = [&](const char* what) {
+      return QDir(folder).filePath(QStringLiteral("dialog-%1.png").arg(QLatin1String(what)));
+    };
+    if (!GrabModal(*form.AboutForm,
+                   QDir(folder).filePath(QStringLiteral("dialog-about-%1.png").arg(shot.name)),
+                   [&] { return form.AboutForm->Execute(); }))
+      ++failures;
+    if (shot.type != 9)
+      continue;
+    TPrefForm prefs(form);
+    if (!GrabModal(prefs, path("preferences"), [&] { return prefs.exec(); }))
+      ++failures;
+    form.sett->SetConfigRead(false);
+    TTyOfInstFrm_ type(form);
+    if (!GrabModal(type, path("type-of-instrument"), [&] { return type.exec(); }))
+      ++failures;
+    TMovAverForm filter(form, &form);
+    if (!GrabModal(filter, path("filter"), [&] { return filter.ShowModal(); }))
+      ++failures;
+  }
+  return failures;
+}
+
 } // namespace
 
 int TakeAtmPressShots(const QString& folder, const QTemporaryDir& dir);
@@ -127,6 +205,7 @@ int TakeShots(const QString& folder) {
   failures += TakeReadShots(folder, dir);
   failures += TakeAtmPressShots(folder, dir);
   failures += TakeAnalogOutputShots(folder, dir);
+  failures += TakeDialogShots(folder, dir);
   for (const auto& m : port.messages)
     std::printf("message: %s\n", m.text.c_str());
   return failures == 0 && port.messages.empty() ? 0 : 1;

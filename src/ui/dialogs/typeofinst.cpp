@@ -1,0 +1,89 @@
+#include "ui/dialogs/typeofinst.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/insttypes.h"
+#include "core/records.h"
+#include "core/settings.h"
+#include "tools/fatal.h"
+#include "ui/controls/radiogroup.h"
+#include "ui/dialogs/dialoghost.h"
+#include "ui/dialogs/wizardcommon.h"
+#include "ui/help/helpcontexts.h"
+#include "ui/help/helpsystem.h"
+
+namespace dtool {
+
+namespace {
+constexpr int ClientWidth = 341;
+constexpr int ClientHeight = 143;
+constexpr int TypeColumns = 3;
+} // namespace
+
+TTyOfInstFrm_::TTyOfInstFrm_(IDialogHost& host)
+    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                                           Qt::WindowContextHelpButtonHint),
+      host_(host) {
+  setObjectName(QStringLiteral("TyOfInstFrm_"));
+  setWindowTitle(QStringLiteral("Type of Instrument"));
+  SetHelpContext(this, helpctx::TypeOfInstrument);
+
+  InstTypeGr = new TRadioGroup(QStringLiteral("&Instrument"), this);
+  InstTypeGr->setObjectName(QStringLiteral("InstTypeGr"));
+  InstTypeGr->SetColumns(TypeColumns);
+  OkBtn = new QPushButton(QStringLiteral("OK"), this);
+  OkBtn->setObjectName(QStringLiteral("OkBtn"));
+  OkBtn->setDefault(true);
+  cancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+  cancelBtn->setObjectName(QStringLiteral("cancelBtn"));
+  connect(OkBtn, &QPushButton::clicked, this, &TTyOfInstFrm_::OkBtnClick);
+  connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(OkBtn);
+  buttons->addWidget(cancelBtn);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->setSpacing(6);
+  layout->addWidget(InstTypeGr);
+  layout->addStretch();
+  layout->addLayout(buttons);
+
+  FormCreate();
+  SetDesignClientSize(this, ClientWidth, ClientHeight);
+  InstallCaptionHelp(this);
+}
+
+void TTyOfInstFrm_::FormCreate() {
+  QStringList names;
+  for (int type = 1; type <= MaxInstType; ++type)
+    names << QString::fromStdString(InstTypeName(type));
+  InstTypeGr->SetItems(names);
+  SetInstr(host_.Prefs().LastInstType);
+  InstTypeGr->setEnabled(!host_.Settings().ConfigRead());
+  OkBtn->setEnabled(InstTypeGr->isEnabled());
+}
+
+void TTyOfInstFrm_::SetInstr(int type) {
+  if (type < 0 || type > MaxInstType)
+    FatalStop("TTyOfInstFrm_.SetInstr(): instr unknown!");
+  InstTypeGr->SetItemIndex(type - 1);
+}
+
+std::uint8_t TTyOfInstFrm_::GetInstr() const {
+  const int index = InstTypeGr->ItemIndex();
+  if (index < -1 || index >= MaxInstType)
+    FatalStop("TTyOfInstFrm_.GetInstr(): Unknown ItemIndex!");
+  return static_cast<std::uint8_t>(index + 1);
+}
+
+void TTyOfInstFrm_::OkBtnClick() {
+  host_.Settings().SetInstType(GetInstr());
+  accept();
+}
+
+} // namespace dtool

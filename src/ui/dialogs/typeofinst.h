@@ -1,0 +1,38 @@
+#pragma once
+// TTyOfInstFrm_: the dialog "Type of Instrument", which sets the instrument type by hand when
+// no instrument's data has been read, so that a configuration can be prepared without one.
+#include <cstdint>
+
+#include "ui/dialogs/dialogbase.h"
+
+class QPushButton;
+
+namespace dtool {
+
+class IDialogHost;
+class TRadioGroup;
+
+class TTyOfInstFrm_ : public TDialogBase {
+  Q_OBJECT
+public:
+  // The dialog is owned by the host's window and centred on it; it is made for one use.
+  explicit TTyOfInstFrm_(IDialogHost& host);
+
+  // Makes the chosen type the current one (no selection: type 0) and closes.
+  void OkBtnClick();
+  // Selects a type: 0 nothing, 1 to 11 its item.
+  void SetInstr(int type);
+  // The selected type; 0 when nothing is selected.
+  std::uint8_t GetInstr() const;
+
+  TRadioGroup* InstTypeGr;
+  QPushButton* OkBtn;
+  QPushButton* cancelBtn;
+
+private:
+  void FormCreate();
+
+  IDialogHost& host_;
+};
+
+} // namespace dtool
