@@ -14,6 +14,15 @@ std::span<const THelpContextEntry> HelpContextRegistry() {
       THelpContextEntry{helpctx::OldCode, "Change protection code: old code"},
       THelpContextEntry{helpctx::NewCode, "Change protection code: new code"},
       THelpContextEntry{helpctx::DisableCode, "Change protection code: disable code"},
+      THelpContextEntry{helpctx::HoseWizard, "Hose length wizard"},
+      THelpContextEntry{helpctx::VelocityCWizard, "Velocity C wizard"},
+      THelpContextEntry{helpctx::HoseLengthEdit, "Hose length wizard: hose length"},
+      THelpContextEntry{helpctx::VelocityCEdit, "Velocity C wizard: constant C"},
+      THelpContextEntry{helpctx::GainWizard, "Gain wizard, transmitters and switch"},
+      THelpContextEntry{helpctx::GainWizardStatic, "Gain wizard, static models"},
+      THelpContextEntry{helpctx::GainEdit, "Gain wizard: gain sensor"},
+      THelpContextEntry{helpctx::FactoryGain, "Gain wizard: factory gain"},
+      THelpContextEntry{helpctx::ContrastWizard, "Display contrast wizard"},
   };
   return entries;
 }

@@ -46,6 +46,19 @@ inline constexpr int Temperature = 7020;
 inline constexpr int AtmCalculate = 7030;
 inline constexpr int AtmUseResult = 7040;
 
+// The live trial wizards: hose length and velocity constant (the window by kind, and its
+// edit by kind), sensor gain (the window by instrument class, its edit and "Factory gain"),
+// display contrast.
+inline constexpr int HoseWizard = 6000;
+inline constexpr int VelocityCWizard = 6001;
+inline constexpr int HoseLengthEdit = 6010;
+inline constexpr int VelocityCEdit = 6011;
+inline constexpr int GainWizard = 8000;
+inline constexpr int GainWizardStatic = 11200;
+inline constexpr int GainEdit = 8010;
+inline constexpr int FactoryGain = 8020;
+inline constexpr int ContrastWizard = 9000;
+
 } // namespace helpctx
 
 struct THelpContextEntry {

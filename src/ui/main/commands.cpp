@@ -7,6 +7,9 @@
 
 #include "tools/fatal.h"
 #include "tools/operatorport.h"
+#include "ui/dialogs/contrcalc.h"
+#include "ui/dialogs/gainform.h"
+#include "ui/dialogs/hosecalc.h"
 #include "ui/dialogs/setprotect.h"
 
 namespace dtool {
@@ -67,7 +70,11 @@ void TMainForm::ActChangeProtCodeExecute() {
 void TMainForm::ContrastEdButtonClick() {
   if (!Ready() || !CheckInstrument(TShow::Messages))
     return;
-  // The display contrast wizard comes with its own window.
+  // The wizard starts from the contrast the operator sees: text that is no number is refused.
+  if (!AktSettExit(ContrastEd))
+    return;
+  TContrCalcForm form(*this);
+  form.Execute();
 }
 
 void TMainForm::GainSensEdClick(TEditReal* sender) {
@@ -75,7 +82,7 @@ void TMainForm::GainSensEdClick(TEditReal* sender) {
     return;
   if (!AktSettExit(sender))
     return;
-  // The gain wizard comes with its own window.
+  GainForm->Execute();
 }
 
 void TMainForm::AtmPressEdButtonClick() {
@@ -91,7 +98,7 @@ void TMainForm::HoseLenEdClick() {
     return;
   if (!AktSettExit(HoseLenEd))
     return;
-  // The hose length wizard comes with its own window.
+  HoseCalcForm->Execute(pkHoseLength);
 }
 
 void TMainForm::VelocityCEdButtonClick(TEditReal* sender) {
@@ -101,7 +108,7 @@ void TMainForm::VelocityCEdButtonClick(TEditReal* sender) {
     FatalStop("TMainForm.VelocityCEdButtonClick(): Unknown Sender!");
   if (!AktSettExit(sender))
     return;
-  // The velocity constant wizard comes with its own window.
+  HoseCalcForm->Execute(sender == VelocityCEd ? pkVelocityC : pkVelocityCStatic);
 }
 
 void TMainForm::AnOffsetEditButtonClick(TEditReal* sender) {

@@ -41,9 +41,15 @@ void TMainForm::RestartCheckInstTim() {
     CheckInstTim->start();
 }
 
-void TMainForm::RegisterTrialWizard(QWidget* wizard) {
-  if (wizard && !trialWizards_.contains(wizard))
-    trialWizards_.append(QPointer<QWidget>(wizard));
+void TMainForm::RegisterTrialWizard(QWidget* wizard, std::function<void()> refreshEdit) {
+  if (!wizard)
+    return;
+  for (TTrialWizard& known : trialWizards_)
+    if (known.wizard == wizard) {
+      known.refreshEdit = std::move(refreshEdit);
+      return;
+    }
+  trialWizards_.append({QPointer<QWidget>(wizard), std::move(refreshEdit)});
 }
 
 void TMainForm::ShowLiveReading() {
@@ -102,8 +108,8 @@ void TMainForm::ShowLiveSwitch() {
   const std::int32_t port = link_->Port();
   RecKind = reckind::Pressure;
   bool trial = false;
-  for (const QPointer<QWidget>& wizard : trialWizards_)
-    trial = trial || (wizard && wizard->isVisible());
+  for (const TTrialWizard& t : trialWizards_)
+    trial = trial || (t.wizard && t.wizard->isVisible());
   const TSwitchParams& t = trialSwitchRec_;
   float value = 0;
   const std::int32_t code =

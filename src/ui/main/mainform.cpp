@@ -35,6 +35,8 @@
 #include "tools/options.h"
 #include "tools/progtools.h"
 #include "ui/controls/radiogroup.h"
+#include "ui/dialogs/gainform.h"
+#include "ui/dialogs/hosecalc.h"
 #include "ui/help/helpsystem.h"
 #include "ui/main/setfile.h"
 
@@ -157,7 +159,10 @@ void TMainForm::FormCreate() {
   // 7, 8
   setWindowTitle(QString::fromStdString(BuildCaption()));
   PageControl->setCurrentWidget(MeasPg);
-  // 9: the dialogs that live as long as the window come with their own windows.
+  // 9: the dialogs that live as long as the window; the trial wizards register themselves for
+  // the live reading.
+  HoseCalcForm = new THoseCalcForm(*this);
+  GainForm = new TGainForm(*this);
   // 10: the settings object, and the link it talks through.
   sett = std::make_unique<TSettings>(this);
   TLinkLoadError loadError;

@@ -44,6 +44,8 @@ class QToolButton;
 
 namespace dtool {
 
+class TGainForm;
+class THoseCalcForm;
 class TInstLink;
 class TRadioGroup;
 
@@ -128,7 +130,7 @@ public:
   TShownField ShownField(THostField field) override;
   bool TakeWizardValue(THostField field, double value) override;
   TSwitchParams& TrialSwitchRecord() override { return trialSwitchRec_; }
-  void RegisterTrialWizard(QWidget* wizard) override;
+  void RegisterTrialWizard(QWidget* wizard, std::function<void()> refreshEdit) override;
 
   // ---- Fields ----
   std::unique_ptr<TSettings> sett;
@@ -359,6 +361,10 @@ public:
   QTimer* CheckInstTim = nullptr;
   QTimer* TimReadNoDataSuppr = nullptr;
 
+  // The live trial wizards, created at start and owned by the window.
+  THoseCalcForm* HoseCalcForm = nullptr;
+  TGainForm* GainForm = nullptr;
+
 signals:
   // TerminateApplication was called: the application is to end once the running operation
   // has returned.
@@ -434,7 +440,12 @@ private:
   TSwitchParams trialSwitchRec_{};
   // Set by ReadSet when a control's value was refused, for the callers that set a control.
   bool storeRefused_ = false;
-  QList<QPointer<QWidget>> trialWizards_;
+  // The registered trial wizards, with the refresh of their edits.
+  struct TTrialWizard {
+    QPointer<QWidget> wizard;
+    std::function<void()> refreshEdit;
+  };
+  QList<TTrialWizard> trialWizards_;
   std::unique_ptr<TInstLink> link_;
   int helpContext_ = helpctx::Transmitter;
   bool terminated_ = false;
