@@ -1,6 +1,7 @@
 #include "dialogscript.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -33,7 +34,8 @@ void TDialogScript::Poll() {
   // The next poll is queued first: the action may open a dialog with its own event loop.
   QTimer::singleShot(PollMs, this, &TDialogScript::Poll);
   auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-  if (!dialog || !dialog->isVisible())
+  // A step that waits for the event loop (an animated click) keeps its dialog.
+  if (!dialog || !dialog->isVisible() || dialog == acting_)
     return;
   if (steps_.empty() || steps_.front().first != dialog->objectName()) {
     ADD_FAILURE() << "unexpected dialog " << dialog->objectName().toStdString() << " \""
@@ -44,7 +46,10 @@ void TDialogScript::Poll() {
   auto action = std::move(steps_.front().second);
   steps_.pop_front();
   ++played_;
+  QPointer<QDialog> previous = acting_;
+  acting_ = dialog;
   action(*dialog);
+  acting_ = previous;
 }
 
 void Type(TEditReal* edit, const QString& text) {

@@ -4,6 +4,7 @@
 // that no step expects fails the test and is cancelled, so a test never hangs on it.
 #include <QDialog>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,7 @@ private:
 
   std::deque<std::pair<QString, std::function<void(QDialog&)>>> steps_;
   int played_ = 0;
+  QPointer<QDialog> acting_; // the dialog whose step is running
 };
 
 // A child of a dialog by name; fails the test when there is none.
