@@ -93,6 +93,8 @@ int TakeReadShots(const QString& folder, const QTemporaryDir& dir) {
 
 } // namespace
 
+int TakeWizardShots(const QString& folder, const QTemporaryDir& dir);
+
 int TakeShots(const QString& folder) {
   QDir().mkpath(folder);
   QTemporaryDir dir;
@@ -122,6 +124,7 @@ int TakeShots(const QString& folder) {
     std::printf("%s\n", qPrintable(path));
   }
   failures += TakeReadShots(folder, dir);
+  failures += TakeWizardShots(folder, dir);
   for (const auto& m : port.messages)
     std::printf("message: %s\n", m.text.c_str());
   return failures == 0 && port.messages.empty() ? 0 : 1;
