@@ -39,9 +39,6 @@ public:
   void OkBtnClick();
   void HelpBtnClick();
 
-  // The gain last tried.
-  const TGainValues& Values() const { return values_; }
-
   QLabel* GainSensLb;
   TEditReal* GainSensEd;
   QPushButton* FGainBtn;

@@ -47,8 +47,6 @@ public:
   void HelpBtnClick();
 
   int Parkind() const { return parkind_; }
-  // The values last tried: the hose length in m, and C.
-  const THoseCalcValues& Values() const { return values_; }
 
   QLabel* ParLb;
   TEditReal* ParEd;
