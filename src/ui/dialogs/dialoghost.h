@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/units.h"
@@ -113,9 +114,11 @@ public:
 
   // The one scratch copy of the switch record that the hose length and gain wizards try out.
   // While a registered wizard is visible, the switch's live reading is computed with the
-  // copy's hose length, atmospheric pressure, humidity and gain.
+  // copy's hose length, atmospheric pressure, humidity and gain. refreshEdit, when given,
+  // shows the wizard's own scratch value in its edit again; the main window runs it whenever
+  // it shows every setting again (a value the instrument corrected has been read back).
   virtual TSwitchParams& TrialSwitchRecord() = 0;
-  virtual void RegisterTrialWizard(QWidget* wizard) = 0;
+  virtual void RegisterTrialWizard(QWidget* wizard, std::function<void()> refreshEdit) = 0;
 };
 
 } // namespace dtool

@@ -41,6 +41,15 @@ std::span<const THelpContextEntry> HelpContextRegistry() {
       THelpContextEntry{helpctx::AnalogCalUseResult, "analog output calibration: use result"},
       THelpContextEntry{helpctx::OutputTest, "Test analog output"},
       THelpContextEntry{helpctx::OutputTestValue, "Test analog output: test value"},
+      THelpContextEntry{helpctx::HoseWizard, "Hose length wizard"},
+      THelpContextEntry{helpctx::VelocityCWizard, "Velocity C wizard"},
+      THelpContextEntry{helpctx::HoseLengthEdit, "Hose length wizard: hose length"},
+      THelpContextEntry{helpctx::VelocityCEdit, "Velocity C wizard: constant C"},
+      THelpContextEntry{helpctx::GainWizard, "Gain wizard, transmitters and switch"},
+      THelpContextEntry{helpctx::GainWizardStatic, "Gain wizard, static models"},
+      THelpContextEntry{helpctx::GainEdit, "Gain wizard: gain sensor"},
+      THelpContextEntry{helpctx::FactoryGain, "Gain wizard: factory gain"},
+      THelpContextEntry{helpctx::ContrastWizard, "Display contrast wizard"},
   };
   return entries;
 }

@@ -60,6 +60,18 @@ inline constexpr int AnalogCalUseResult = 5080;
 // "Test analog output" and its value.
 inline constexpr int OutputTest = 500;
 inline constexpr int OutputTestValue = 4010;
+// The live trial wizards: hose length and velocity constant (the window by kind, and its
+// edit by kind), sensor gain (the window by instrument class, its edit and "Factory gain"),
+// display contrast.
+inline constexpr int HoseWizard = 6000;
+inline constexpr int VelocityCWizard = 6001;
+inline constexpr int HoseLengthEdit = 6010;
+inline constexpr int VelocityCEdit = 6011;
+inline constexpr int GainWizard = 8000;
+inline constexpr int GainWizardStatic = 11200;
+inline constexpr int GainEdit = 8010;
+inline constexpr int FactoryGain = 8020;
+inline constexpr int ContrastWizard = 9000;
 
 } // namespace helpctx
 

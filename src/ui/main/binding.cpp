@@ -234,6 +234,11 @@ void TMainForm::WriteSetToField_(bool refreshVmode) {
     SettingToEdit(GainSensEd, unit::None, unit::None, analog ? c1.Gain_Sens : sw.Gain_Sens);
     if (analog)
       SettingToEdit(EdrGainSensStatic, unit::None, unit::None, c23.Gain_Sens);
+    // The trial wizards' edits, from the wizards' own values: the hose length wizard's, then
+    // the gain wizard's.
+    for (const TTrialWizard& t : trialWizards_)
+      if (t.wizard && t.refreshEdit)
+        t.refreshEdit();
     // Static alarms, analog output and display.
     WriteStaticAlarms(vmode);
     if (IsStaticType(type))

@@ -12,6 +12,9 @@
 #include "ui/dialogs/about.h"
 #include "ui/dialogs/analcal.h"
 #include "ui/dialogs/atmpress.h"
+#include "ui/dialogs/contrcalc.h"
+#include "ui/dialogs/gainform.h"
+#include "ui/dialogs/hosecalc.h"
 #include "ui/dialogs/movaver.h"
 #include "ui/dialogs/outtest.h"
 #include "ui/dialogs/prefform.h"
@@ -108,7 +111,11 @@ void TMainForm::ActTestAnalOutputExecute() {
 void TMainForm::ContrastEdButtonClick() {
   if (!Ready() || !CheckInstrument(TShow::Messages))
     return;
-  // The display contrast wizard comes with its own window.
+  // The wizard starts from the contrast the operator sees: text that is no number is refused.
+  if (!AktSettExit(ContrastEd))
+    return;
+  TContrCalcForm form(*this);
+  form.Execute();
 }
 
 void TMainForm::GainSensEdClick(TEditReal* sender) {
@@ -116,7 +123,7 @@ void TMainForm::GainSensEdClick(TEditReal* sender) {
     return;
   if (!AktSettExit(sender))
     return;
-  // The gain wizard comes with its own window.
+  GainForm->Execute();
 }
 
 void TMainForm::AtmPressEdButtonClick() {
@@ -133,7 +140,7 @@ void TMainForm::HoseLenEdClick() {
     return;
   if (!AktSettExit(HoseLenEd))
     return;
-  // The hose length wizard comes with its own window.
+  HoseCalcForm->Execute(pkHoseLength);
 }
 
 void TMainForm::VelocityCEdButtonClick(TEditReal* sender) {
@@ -143,7 +150,7 @@ void TMainForm::VelocityCEdButtonClick(TEditReal* sender) {
     FatalStop("TMainForm.VelocityCEdButtonClick(): Unknown Sender!");
   if (!AktSettExit(sender))
     return;
-  // The velocity constant wizard comes with its own window.
+  HoseCalcForm->Execute(sender == VelocityCEd ? pkVelocityC : pkVelocityCStatic);
 }
 
 void TMainForm::AnOffsetEditButtonClick(TEditReal* sender) {

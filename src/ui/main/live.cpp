@@ -6,7 +6,10 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <algorithm>
+#include <cfloat>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "link/instlink.h"
@@ -27,6 +30,14 @@ constexpr std::uint32_t ZeroBusyLimitMs = 6000;
 // Pause between two polls of a busy "Z" model.
 constexpr int ZeroPollPauseMs = 100;
 
+// A trial value as the switch library takes it: single precision, a value beyond it (one the
+// range check could not limit) at the largest the library can be given.
+float ToLinkFloat(double v) {
+  if (std::isnan(v))
+    return 0.0f;
+  return static_cast<float>(std::clamp(v, double(-FLT_MAX), double(FLT_MAX)));
+}
+
 bool IsZModel(int type) {
   return type >= 5 && type <= 8;
 }
@@ -41,9 +52,15 @@ void TMainForm::RestartCheckInstTim() {
     CheckInstTim->start();
 }
 
-void TMainForm::RegisterTrialWizard(QWidget* wizard) {
-  if (wizard && !trialWizards_.contains(wizard))
-    trialWizards_.append(QPointer<QWidget>(wizard));
+void TMainForm::RegisterTrialWizard(QWidget* wizard, std::function<void()> refreshEdit) {
+  if (!wizard)
+    return;
+  for (TTrialWizard& known : trialWizards_)
+    if (known.wizard == wizard) {
+      known.refreshEdit = std::move(refreshEdit);
+      return;
+    }
+  trialWizards_.append({QPointer<QWidget>(wizard), std::move(refreshEdit)});
 }
 
 void TMainForm::ShowLiveReading() {
@@ -102,14 +119,13 @@ void TMainForm::ShowLiveSwitch() {
   const std::int32_t port = link_->Port();
   RecKind = reckind::Pressure;
   bool trial = false;
-  for (const QPointer<QWidget>& wizard : trialWizards_)
-    trial = trial || (wizard && wizard->isVisible());
+  for (const TTrialWizard& t : trialWizards_)
+    trial = trial || (t.wizard && t.wizard->isVisible());
   const TSwitchParams& t = trialSwitchRec_;
   float value = 0;
   const std::int32_t code =
-      trial ? sw.GetPressPar(port, &value, static_cast<float>(t.Hose_length),
-                             static_cast<float>(t.Atm_Press), static_cast<float>(t.Humidity),
-                             static_cast<float>(t.Gain_Sens))
+      trial ? sw.GetPressPar(port, &value, ToLinkFloat(t.Hose_length), ToLinkFloat(t.Atm_Press),
+                             ToLinkFloat(t.Humidity), ToLinkFloat(t.Gain_Sens))
             : sw.GetPressInst(port, &value);
   PressEdLb->setText(QStringLiteral("Pressure: "));
   if (code == swreading::Valid) {

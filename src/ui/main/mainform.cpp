@@ -39,6 +39,8 @@
 #include "tools/progtools.h"
 #include "ui/controls/radiogroup.h"
 #include "ui/dialogs/about.h"
+#include "ui/dialogs/gainform.h"
+#include "ui/dialogs/hosecalc.h"
 #include "ui/dialogs/outtest.h"
 #include "ui/dialogs/prefform.h"
 #include "ui/help/helpsystem.h"
@@ -177,6 +179,10 @@ void TMainForm::FormCreate() {
   // 9: the dialogs that live as long as the window.
   OutTestForm = new TOutTestForm(*this);
   AboutForm = new TAboutForm(*this);
+  // 9: the dialogs that live as long as the window; the trial wizards register themselves for
+  // the live reading.
+  HoseCalcForm = new THoseCalcForm(*this);
+  GainForm = new TGainForm(*this);
   // 10: the settings object, and the link it talks through.
   sett = std::make_unique<TSettings>(this);
   TLinkLoadError loadError;

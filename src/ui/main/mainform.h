@@ -46,6 +46,8 @@ class QToolButton;
 namespace dtool {
 
 class TAboutForm;
+class TGainForm;
+class THoseCalcForm;
 class TInstLink;
 class TOutTestForm;
 class TMovAverForm;
@@ -134,7 +136,7 @@ public:
   TShownField ShownField(THostField field) override;
   bool TakeWizardValue(THostField field, double value) override;
   TSwitchParams& TrialSwitchRecord() override { return trialSwitchRec_; }
-  void RegisterTrialWizard(QWidget* wizard) override;
+  void RegisterTrialWizard(QWidget* wizard, std::function<void()> refreshEdit) override;
 
   // ---- Fields ----
   std::unique_ptr<TSettings> sett;
@@ -379,6 +381,9 @@ public:
   TWizardTimerSource WizardTimers;
   // The About window, made with the main window and kept until its end.
   TAboutForm* AboutForm = nullptr;
+  // The live trial wizards, created at start and owned by the window.
+  THoseCalcForm* HoseCalcForm = nullptr;
+  TGainForm* GainForm = nullptr;
 
 signals:
   // TerminateApplication was called: the application is to end once the running operation
@@ -455,7 +460,12 @@ private:
   TSwitchParams trialSwitchRec_{};
   // Set by ReadSet when a control's value was refused, for the callers that set a control.
   bool storeRefused_ = false;
-  QList<QPointer<QWidget>> trialWizards_;
+  // The registered trial wizards, with the refresh of their edits.
+  struct TTrialWizard {
+    QPointer<QWidget> wizard;
+    std::function<void()> refreshEdit;
+  };
+  QList<TTrialWizard> trialWizards_;
   QPointer<TMovAverForm> movAverForm_;
   std::unique_ptr<TInstLink> link_;
   int helpContext_ = helpctx::Transmitter;

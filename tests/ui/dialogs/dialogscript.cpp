@@ -1,6 +1,7 @@
 #include "dialogscript.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>

@@ -4,6 +4,7 @@
 // that no step expects fails the test and is cancelled, so a test never hangs on it.
 #include <QDialog>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <gtest/gtest.h>

@@ -33,6 +33,8 @@ protected:
   std::vector<std::string> AnalogCommands() const;
   // The calls of one function of a library.
   std::vector<TBenchCall> CallsOf(const std::string& function) const;
+  // The bench's notes on the instruments since the bench was set up.
+  std::vector<TBenchNote> Notes() const { return ReadBenchNotes(tracePath_); }
   // Sends one analog command directly, past the window; returns the answer.
   TransRec Ask(std::uint16_t oocc, std::uint16_t bbaa = 0);
   // Runs the link callbacks that have arrived.

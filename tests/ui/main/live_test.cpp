@@ -166,7 +166,7 @@ TEST_F(LiveTest, TheSwitchReadingFollowsTheWizardsTrialValues) {
   TMainForm& f = Connect(9, "Pressure = 12.34");
   TBenchControl::Get().Advance(4000);
   QWidget wizard;
-  f.RegisterTrialWizard(&wizard);
+  f.RegisterTrialWizard(&wizard, {});
   f.TrialSwitchRecord() = f.sett->Switch;
   f.TrialSwitchRecord().Hose_length = 2.5;
   f.ShowLiveReading(); // hidden: the instrument's own reading

@@ -1,0 +1,81 @@
+#pragma once
+// THoseCalcForm: the hose length and velocity constant wizard. The operator tries values of
+// the standard hose length or of the velocity constant C while watching the main window's live
+// reading: an analog instrument gets each value at once (its own values are saved first and
+// written back when the wizard closes); the switch reads with a trial copy of its record. The
+// result goes into the main window's edit only.
+#include <cstdint>
+#include <optional>
+
+#include "core/paramtable.h"
+#include "ui/dialogs/dialogbase.h"
+#include "ui/dialogs/dialoghost.h"
+
+class QLabel;
+class QPushButton;
+class QShowEvent;
+
+namespace dtool {
+
+class TEditReal;
+
+// The parameter the wizard serves.
+inline constexpr int pkHoseLength = 0;      // Hose_length, from HoseLenEd
+inline constexpr int pkVelocityC = 1;       // Velocity_C, from VelocityCEd
+inline constexpr int pkVelocityCStatic = 2; // Velocity_C, from EdrVelocityCPstat
+
+class THoseCalcForm : public TDialogBase {
+  Q_OBJECT
+public:
+  // Created hidden with the main window, which owns it; one window serves every kind.
+  explicit THoseCalcForm(IDialogHost& host);
+
+  // Prepares the instrument (or the switch's trial record) and the window for one kind, and
+  // shows it modally. True when it closed with OK.
+  bool Execute(int kind);
+  // Caption, label, edit and help context of a kind.
+  void SetParkind(int kind);
+  // The main window's edit that receives the result.
+  THostField GetTargetObject() const;
+  // Shows the wizard's own value of the current kind in ParEd again, without trying it.
+  void RefreshParEd();
+
+  // Handlers.
+  void xxHoseLenEdChange(TEditReal* sender);
+  void xxEdDataInput(TEditReal* sender);
+  void OkBtnClick();
+  void HelpBtnClick();
+
+  int Parkind() const { return parkind_; }
+
+  QLabel* ParLb;
+  TEditReal* ParEd;
+  QLabel* ParEdUnitLb;
+  QPushButton* OkBtn;
+  QPushButton* CancelBtn;
+  QPushButton* HelpBtn;
+
+protected:
+  void CloseWork(int result) override;
+  void showEvent(QShowEvent* event) override;
+
+private:
+  void FormShow();
+  // Finished input: tries the edit's value unless it is the one tried last; the live reading
+  // follows.
+  void FinishInput();
+  // Tries the edit's value on the instrument or in the trial record, then refreshes the live
+  // reading. False when the text is no number (the operator has been told).
+  bool TryValue();
+
+  IDialogHost& host_;
+  int parkind_ = pkHoseLength;
+  THoseCalcValues values_;
+  bool analog_ = false;
+  // The instrument carries trial values until the close writes its own back.
+  bool restorePending_ = false;
+  // The value of ParEd (in the unit shown) that was tried last.
+  std::optional<double> tried_;
+};
+
+} // namespace dtool
