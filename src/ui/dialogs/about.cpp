@@ -91,8 +91,7 @@ void TAboutForm::FormCreate() {
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(row, 1);
 
-  CloseBtn = new QPushButton(QStringLiteral("&Close"), this);
-  CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+  CloseBtn = NewButton(this, "CloseBtn", QStringLiteral("&Close"));
   CloseBtn->setDefault(true);
   connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -41,10 +41,8 @@ QString ReadingCaption(double percent) {
 } // namespace
 
 TAnalCalForm::TAnalCalForm(IDialogHost& host, const TWizardTimerSource& timers)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host), calTimer_(NewWizardTimer(timers)) {
+    : TDialogBase(host.DialogParent(), HelpDialogFlags), host_(host),
+      calTimer_(NewWizardTimer(timers)) {
   setObjectName(QStringLiteral("AnalCalForm"));
   setWindowTitle(QStringLiteral("Analog output calibration wizard"));
   SetHelpContext(this, helpctx::AnalogCal);
@@ -65,8 +63,7 @@ TAnalCalForm::TAnalCalForm(IDialogHost& host, const TWizardTimerSource& timers)
     return e;
   };
   auto button = [this](const QString& text, const char* name, int helpContext) {
-    auto* b = new QPushButton(text, this);
-    b->setObjectName(QLatin1String(name));
+    QPushButton* b = NewButton(this, name, text);
     if (helpContext > 0)
       SetHelpContext(b, helpContext);
     return b;

@@ -27,19 +27,10 @@ QLabel* NewLabel(QWidget* parent, const char* name, const QString& text) {
   return label;
 }
 
-QPushButton* NewButton(QWidget* parent, const char* name, const char* text) {
-  auto* button = new QPushButton(QString::fromUtf8(text), parent);
-  button->setObjectName(QLatin1String(name));
-  return button;
-}
-
 } // namespace
 
 TAtmPressForm::TAtmPressForm(IDialogHost& host)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host) {
+    : TDialogBase(host.DialogParent(), HelpDialogFlags), host_(host) {
   setObjectName(QStringLiteral("AtmPressForm"));
   setWindowTitle(QStringLiteral("Absolute pressure wizard"));
   SetHelpContext(this, helpctx::AtmPressWizard);

@@ -54,15 +54,10 @@ TContrCalcForm::TContrCalcForm(IDialogHost& host)
   ContrLab->setBuddy(DispTB);
   connect(DispTB, &QSlider::valueChanged, this, [this] { DispTBChange(); });
 
-  auto makeButton = [this](const char* name, const char* text) {
-    auto* button = new QPushButton(QLatin1String(text), this);
-    button->setObjectName(QLatin1String(name));
-    return button;
-  };
-  OkBtn = makeButton("OkBtn", "OK");
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  CancelBtn = makeButton("CancelBtn", "Cancel");
-  HelpBtn = makeButton("HelpBtn", "&Help");
+  CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("Cancel"));
+  HelpBtn = NewButton(this, "HelpBtn", QStringLiteral("&Help"));
   connect(OkBtn, &QPushButton::clicked, this, [this] { xxBtnClick(OkBtn); });
   connect(CancelBtn, &QPushButton::clicked, this, [this] { xxBtnClick(CancelBtn); });
   connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });

@@ -40,11 +40,9 @@ TEnterPrCodeForm::TEnterPrCodeForm(QWidget* owner)
   };
   CodeLb->setBuddy(PrCodeEd->InputEdit());
 
-  OkBtn = new QPushButton(QStringLiteral("OK"), this);
-  OkBtn->setObjectName(QStringLiteral("OkBtn"));
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  BitBtn1 = new QPushButton(QStringLiteral("Cancel"), this);
-  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  BitBtn1 = NewButton(this, "BitBtn1", QStringLiteral("Cancel"));
   connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
 

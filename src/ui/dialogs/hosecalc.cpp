@@ -39,11 +39,7 @@ QString WithMnemonic(const QString& caption) {
 } // namespace
 
 THoseCalcForm::THoseCalcForm(IDialogHost& host)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host) {
-  setObjectName(QStringLiteral("HoseCalcForm"));
+    : TTrialWizard(host, QStringLiteral("HoseCalcForm")) {
   setWindowTitle(QStringLiteral("Hose length wizard"));
 
   ParLb = new QLabel(this);
@@ -61,15 +57,10 @@ THoseCalcForm::THoseCalcForm(IDialogHost& host)
   ParEdUnitLb->setObjectName(QStringLiteral("ParEdUnitLb"));
   ParEdUnitLb->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-  auto makeButton = [this](const char* name, const char* text) {
-    auto* button = new QPushButton(QLatin1String(text), this);
-    button->setObjectName(QLatin1String(name));
-    return button;
-  };
-  OkBtn = makeButton("OkBtn", "OK");
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  CancelBtn = makeButton("CancelBtn", "Cancel");
-  HelpBtn = makeButton("HelpBtn", "&Help");
+  CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("Cancel"));
+  HelpBtn = NewButton(this, "HelpBtn", QStringLiteral("&Help"));
   connect(OkBtn, &QPushButton::clicked, this, [this] { OkBtnClick(); });
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
@@ -102,22 +93,10 @@ THoseCalcForm::THoseCalcForm(IDialogHost& host)
 bool THoseCalcForm::Execute(int kind) {
   if (!KnownKind(kind))
     FatalStop("THoseCalcForm.SetParkind: Value unknown! ");
-  TSettings& sett = host_.Settings();
-  analog_ = IsAnalogFamily(sett.InstType());
-  if (analog_) {
-    if (!host_.WizardBackup())
-      return false;
-    restorePending_ = true;
-  } else {
-    if (!host_.RequireReadData())
-      return false;
-    host_.TrialSwitchRecord() = sett.Switch;
-  }
+  if (!Prepare())
+    return false;
   SetParkind(kind);
-  // The starting value at once.
-  tried_.reset();
-  TryValue();
-  return exec() == Accepted;
+  return Run();
 }
 
 void THoseCalcForm::SetParkind(int kind) {
@@ -174,42 +153,10 @@ void THoseCalcForm::xxHoseLenEdChange(TEditReal* sender) {
   CheckEditValue(sender);
 }
 
-void THoseCalcForm::xxEdDataInput(TEditReal* sender) {
-  if (!Open())
-    return;
-  // A number is shown in the edit's format; text that is no number gets the last value back.
-  sender->CheckInput(true);
-  FinishInput();
-}
-
-void THoseCalcForm::FinishInput() {
-  double value = 0;
-  try {
-    value = ParEd->Value();
-  } catch (const EConvertError&) {
-    TryValue(); // tells the operator
-    return;
-  }
-  if (tried_ && *tried_ == value)
-    host_.ShowLiveReading();
-  else
-    TryValue();
-}
-
-bool THoseCalcForm::TryValue() {
-  double value = 0;
-  bool valid = true;
-  try {
-    value = ParEd->Value();
-  } catch (const EConvertError&) {
-    valid = false;
-  }
+bool THoseCalcForm::Try(double value) {
   // C is kept in single precision.
-  if (valid && parkind_ != pkHoseLength && !(std::fabs(value) <= FLT_MAX))
-    valid = false;
-  if (!valid) {
+  if (parkind_ != pkHoseLength && !(std::fabs(value) <= FLT_MAX)) {
     ErrorBox(InvalidValueText);
-    host_.ShowLiveReading();
     return false;
   }
   switch (parkind_) {
@@ -245,37 +192,7 @@ bool THoseCalcForm::TryValue() {
   default:
     FatalStop("THoseCalcForm.xxHoseLenEdChange: Unknown Parkind!");
   }
-  try {
-    tried_ = ParEd->Value();
-  } catch (const EConvertError&) {
-    tried_.reset();
-  }
-  host_.ShowLiveReading();
   return true;
-}
-
-void THoseCalcForm::OkBtnClick() {
-  // Text that is no number keeps the window open.
-  if (!CheckEditValue(ParEd))
-    return;
-  ParEd->CheckInput(true);
-  FinishInput();
-  if (analog_) {
-    double value = 0;
-    try {
-      value = ParEd->Value();
-    } catch (const EConvertError&) {
-      ErrorBox(InvalidValueText);
-      return;
-    }
-    // The main window stores it as the operator's entry; a refused value keeps the window open.
-    if (!host_.TakeWizardValue(GetTargetObject(), value))
-      return;
-  } else {
-    host_.Settings().Switch = host_.TrialSwitchRecord();
-    host_.WriteSetToField_();
-  }
-  accept();
 }
 
 void THoseCalcForm::HelpBtnClick() {
@@ -290,26 +207,6 @@ void THoseCalcForm::HelpBtnClick() {
   default:
     FatalStop("THoseCalcForm.HelpBtnClick: Unknown Parkind!");
   }
-}
-
-void THoseCalcForm::CloseWork(int) {
-  // Closing is never refused; a restore that fails has been reported.
-  if (restorePending_) {
-    restorePending_ = false;
-    host_.WizardRestore();
-  }
-}
-
-void THoseCalcForm::showEvent(QShowEvent* event) {
-  TDialogBase::showEvent(event);
-  if (!event->spontaneous())
-    FormShow();
-}
-
-void THoseCalcForm::FormShow() {
-  ParEd->InputEdit()->setFocus(Qt::OtherFocusReason);
-  ParEd->InputEdit()->selectAll();
-  host_.ShowLiveReading();
 }
 
 } // namespace dtool

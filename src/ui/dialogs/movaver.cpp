@@ -43,13 +43,10 @@ TMovAverForm::TMovAverForm(IDialogHost& host, QWidget* parent)
   MovAverCbUnit = new QLabel(QStringLiteral("Samples"), this);
   MovAverCbUnit->setObjectName(QStringLiteral("MovAverCbUnit"));
 
-  OkBtn = new QPushButton(QStringLiteral("OK"), this);
-  OkBtn->setObjectName(QStringLiteral("OkBtn"));
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-  HelpBtn = new QPushButton(QStringLiteral("&Help"), this);
-  HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+  CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("Cancel"));
+  HelpBtn = NewButton(this, "HelpBtn", QStringLiteral("&Help"));
   connect(OkBtn, &QPushButton::clicked, this, &TMovAverForm::OkBtnClick);
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(HelpBtn, &QPushButton::clicked, this, &TMovAverForm::HelpBtnClick);

@@ -29,10 +29,7 @@ bool EndAnalogOutput(TInstLink* link) {
 }
 
 TOutTestForm::TOutTestForm(IDialogHost& host)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host) {
+    : TDialogBase(host.DialogParent(), HelpDialogFlags), host_(host) {
   setObjectName(QStringLiteral("OutTestForm"));
   setWindowTitle(QStringLiteral("Test analog output"));
   SetHelpContext(this, helpctx::OutputTest);
@@ -58,10 +55,8 @@ TOutTestForm::TOutTestForm(IDialogHost& host)
   OutValEdUnitLb = new QLabel(this);
   OutValEdUnitLb->setObjectName(QStringLiteral("OutValEdUnitLb"));
 
-  CloseBtn = new QPushButton(QStringLiteral("&Close"), this);
-  CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
-  HelpBtn = new QPushButton(QStringLiteral("&Help"), this);
-  HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+  CloseBtn = NewButton(this, "CloseBtn", QStringLiteral("&Close"));
+  HelpBtn = NewButton(this, "HelpBtn", QStringLiteral("&Help"));
   connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(HelpBtn, &QPushButton::clicked, this, &TOutTestForm::HelpBtnClick);
 

@@ -36,10 +36,7 @@ void SelectUnit(TRadioGroup& group, TUnit unit) {
 } // namespace
 
 TPrefForm::TPrefForm(IDialogHost& host)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host) {
+    : TDialogBase(host.DialogParent(), HelpDialogFlags), host_(host) {
   setObjectName(QStringLiteral("PrefForm"));
   setWindowTitle(QStringLiteral("Preferences"));
   SetHelpContext(this, helpctx::Preferences);
@@ -57,11 +54,9 @@ TPrefForm::TPrefForm(IDialogHost& host)
   HoseUnitGr = makeGroup("HoseUnitGr", "Unit &hose length", helpctx::HoseUnit);
   ComPortGr = makeGroup("ComPortGr", "&COM Port", helpctx::ComPort);
 
-  OkBtn = new QPushButton(QStringLiteral("OK"), this);
-  OkBtn->setObjectName(QStringLiteral("OkBtn"));
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  BitBtn1 = new QPushButton(QStringLiteral("Cancel"), this);
-  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  BitBtn1 = NewButton(this, "BitBtn1", QStringLiteral("Cancel"));
   connect(OkBtn, &QPushButton::clicked, this, &TPrefForm::OkBtnClick);
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
 

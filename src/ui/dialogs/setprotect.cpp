@@ -12,6 +12,7 @@
 #include "link/linkformat.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
+#include "ui/dialogs/dialogbase.h"
 #include "ui/dialogs/enterprcode.h"
 #include "ui/dialogs/wizardcommon.h"
 #include "ui/help/helpcontexts.h"
@@ -20,10 +21,7 @@
 namespace dtool {
 
 TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
-    : QDialog(ctx.Owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                             Qt::WindowContextHelpButtonHint),
-      ctx_(ctx) {
+    : QDialog(ctx.Owner, HelpDialogFlags), ctx_(ctx) {
   setObjectName(QStringLiteral("SetProtectForm"));
   setWindowTitle(QStringLiteral("Change protection code"));
   SetHelpContext(this, helpctx::ChangeCode);
@@ -38,11 +36,6 @@ TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
     SetHelpContext(edit, helpContext);
     return edit;
   };
-  auto makeButton = [this](const char* name, const char* text) {
-    auto* button = new QPushButton(QLatin1String(text), this);
-    button->setObjectName(QLatin1String(name));
-    return button;
-  };
 
   OldCdLb = new QLabel(QStringLiteral("Old code"), this);
   OldCdLb->setObjectName(QStringLiteral("OldCdLb"));
@@ -53,12 +46,12 @@ TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
   NewCdEd = makeCodeEdit("NewCdEd", helpctx::NewCode);
   NewCdLb->setBuddy(NewCdEd->InputEdit());
 
-  DisableBtn = makeButton("DisableBtn", "&Disable code");
+  DisableBtn = NewButton(this, "DisableBtn", QStringLiteral("&Disable code"));
   SetHelpContext(DisableBtn, helpctx::DisableCode);
-  OkBtn = makeButton("OkBtn", "OK");
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  CancelBtn = makeButton("CancelBtn", "Cancel");
-  HelpBtn = makeButton("HelpBtn", "&Help");
+  CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("Cancel"));
+  HelpBtn = NewButton(this, "HelpBtn", QStringLiteral("&Help"));
   connect(DisableBtn, &QPushButton::clicked, this, [this] { OkBtnClick(DisableBtn); });
   connect(OkBtn, &QPushButton::clicked, this, [this] { OkBtnClick(OkBtn); });
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);

@@ -23,10 +23,7 @@ constexpr int TypeColumns = 3;
 } // namespace
 
 TTyOfInstFrm_::TTyOfInstFrm_(IDialogHost& host)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host) {
+    : TDialogBase(host.DialogParent(), HelpDialogFlags), host_(host) {
   setObjectName(QStringLiteral("TyOfInstFrm_"));
   setWindowTitle(QStringLiteral("Type of Instrument"));
   SetHelpContext(this, helpctx::TypeOfInstrument);
@@ -34,11 +31,9 @@ TTyOfInstFrm_::TTyOfInstFrm_(IDialogHost& host)
   InstTypeGr = new TRadioGroup(QStringLiteral("&Instrument"), this);
   InstTypeGr->setObjectName(QStringLiteral("InstTypeGr"));
   InstTypeGr->SetColumns(TypeColumns);
-  OkBtn = new QPushButton(QStringLiteral("OK"), this);
-  OkBtn->setObjectName(QStringLiteral("OkBtn"));
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  cancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-  cancelBtn->setObjectName(QStringLiteral("cancelBtn"));
+  cancelBtn = NewButton(this, "cancelBtn", QStringLiteral("Cancel"));
   connect(OkBtn, &QPushButton::clicked, this, &TTyOfInstFrm_::OkBtnClick);
   connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
