@@ -54,8 +54,8 @@ std::function<bool(const QString&)> TMainForm::UrlOpener = [](const QString& url
   return QDesktopServices::openUrl(QUrl(url));
 };
 
-std::function<std::unique_ptr<TInstLink>(TSettings&, ISettingsOwner&, TLinkLoadError&)>
-    TMainForm::LinkLoader = [](TSettings& sett, ISettingsOwner& owner, TLinkLoadError& err) {
+std::function<std::unique_ptr<TInstLink>(TSettings&, ILinkOwner&, TLinkLoadError&)>
+    TMainForm::LinkLoader = [](TSettings& sett, ILinkOwner& owner, TLinkLoadError& err) {
       return TInstLink::Load(sett, owner, std::string(), err);
     };
 

@@ -17,9 +17,9 @@
 
 #include "core/records.h"
 #include "core/settings.h"
-#include "core/settingsowner.h"
 #include "core/units.h"
 #include "link/linkloader.h"
+#include "link/linkowner.h"
 #include "tools/timing.h"
 #include "ui/controls/editreal.h"
 #include "ui/controls/fields.h"
@@ -75,7 +75,7 @@ enum TWriteMode {
   wmRestore = 2,        // end of a wizard: send the copy back
 };
 
-class TMainForm : public QMainWindow, public ISettingsOwner, public IDialogHost {
+class TMainForm : public QMainWindow, public ILinkOwner, public IDialogHost {
   Q_OBJECT
 public:
   // Builds the window and runs the start sequence: settings file, link, controls, timers.
@@ -90,7 +90,7 @@ public:
   static std::function<bool(const QString& url)> UrlOpener;
   // How the window gets its link to the instruments; replaceable for tests. Null with err
   // filled when the link libraries cannot be loaded.
-  static std::function<std::unique_ptr<TInstLink>(TSettings&, ISettingsOwner&, TLinkLoadError&)>
+  static std::function<std::unique_ptr<TInstLink>(TSettings&, ILinkOwner&, TLinkLoadError&)>
       LinkLoader;
   // The clock of the zero calibration of the "Z" models and its pause between two polls;
   // replaceable for tests.

@@ -544,7 +544,7 @@ TEST_F(DialogsTest, FilterBoundsTheLibraryRefusesAreReportedBySetFilter) {
       TMainForm::LinkLoader = loader;
     }
   } restore{form, TMainForm::LinkLoader};
-  TMainForm::LinkLoader = [&real](TSettings& s, ISettingsOwner& o, TLinkLoadError& err) {
+  TMainForm::LinkLoader = [&real](TSettings& s, ILinkOwner& o, TLinkLoadError& err) {
     real = TInstLink::Load(s, o, std::string(), err);
     TSwitchLinkApi sw = real->Switch();
     static swlink::FnGetIConst* library = nullptr;

@@ -83,7 +83,7 @@ protected:
   void SetUp() override {
     BenchFormTest::SetUp();
     saved_ = TMainForm::LinkLoader;
-    TMainForm::LinkLoader = [](TSettings& sett, ISettingsOwner& owner, TLinkLoadError&) {
+    TMainForm::LinkLoader = [](TSettings& sett, ILinkOwner& owner, TLinkLoadError&) {
       TFilter& f = TFilter::Get();
       TAnalogLinkApi an = f.Analog.Functions();
       an.TransCmd = &TFilter::TransCmd;
@@ -121,7 +121,7 @@ protected:
   }
 
 private:
-  std::function<std::unique_ptr<TInstLink>(TSettings&, ISettingsOwner&, TLinkLoadError&)> saved_;
+  std::function<std::unique_ptr<TInstLink>(TSettings&, ILinkOwner&, TLinkLoadError&)> saved_;
 };
 
 TEST_F(FaultsTest, AnAnalogReadOfValuesTheWindowCannotKeepFails) {
