@@ -23,17 +23,12 @@ protected:
   }
   Commands CodeQueries() const {
     Commands queries;
-    for (const TBenchCall& c : CallsOf("TransCmd"))
-      if (c.Request.find("OO=B1 CC=0B") != std::string::npos)
-        queries.push_back(c.Port + " " + c.Request);
+    for (const std::string& r : Requests("TransCmd"))
+      if (r.find("OO=B1 CC=0B") != std::string::npos)
+        queries.push_back(r);
     return queries;
   }
-  Commands AnalogRequests() const {
-    Commands requests;
-    for (const TBenchCall& c : CallsOf("TransCmd"))
-      requests.push_back(c.Port + " " + c.Request);
-    return requests;
-  }
+  Commands AnalogRequests() const { return Requests("TransCmd"); }
   int CodeAnswer(std::uint16_t code) { return Ask(0xB10B, code).CC; }
   bool SwitchProtected() {
     std::int32_t flag = -1;

@@ -149,6 +149,13 @@ std::vector<TBenchCall> SessionTest::CallsOf(const std::string& function) const 
   return calls;
 }
 
+std::vector<std::string> SessionTest::Requests(const std::string& function) const {
+  std::vector<std::string> requests;
+  for (const TBenchCall& c : CallsOf(function))
+    requests.push_back(c.Request.empty() ? c.Port : c.Port + " " + c.Request);
+  return requests;
+}
+
 TransRec SessionTest::Ask(std::uint16_t oocc, std::uint16_t bbaa) {
   TransRec rec = MakeTransRec(oocc, bbaa);
   EXPECT_EQ(session_->Link()->Analog().TransCmd(session_->Prefs().ComPort, &rec), 0);

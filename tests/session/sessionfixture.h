@@ -88,6 +88,8 @@ protected:
   std::vector<std::string> AnalogCommands() const;
   std::vector<std::string> Writes() const;
   std::vector<TBenchCall> CallsOf(const std::string& function) const;
+  // The calls of one function as "port request" lines ("COM1 OO=B1 CC=0B BBAA=0000").
+  std::vector<std::string> Requests(const std::string& function) const;
   // Sends one analog command directly, past the session; returns the answer.
   TransRec Ask(std::uint16_t oocc, std::uint16_t bbaa = 0);
   std::string ReadTextFile(const std::string& path) const;

@@ -40,21 +40,20 @@ int CountOf(const std::vector<std::string>& list, const std::string& item) {
   return static_cast<int>(std::count(list.begin(), list.end(), item));
 }
 
-// The zero calibration's clock runs on the bench's time: each pause moves both.
+// The zero calibration's clock runs on the bench's time: each pause moves both. It goes into
+// the session of the windows opened after it.
 class TBenchZeroClock {
 public:
-  TBenchZeroClock() : saved_(TMainForm::ZeroCalClock) {
-    TMainForm::ZeroCalClock = {[this] { return now_; },
-                               [this](int ms) {
-                                 now_ += static_cast<std::uint32_t>(ms);
-                                 TBenchControl::Get().Advance(ms);
-                               }};
+  explicit TBenchZeroClock(TSessionSetup& setup) {
+    setup.Clock = {[this] { return now_; },
+                   [this](int ms) {
+                     now_ += static_cast<std::uint32_t>(ms);
+                     TBenchControl::Get().Advance(ms);
+                   }};
   }
-  ~TBenchZeroClock() { TMainForm::ZeroCalClock = saved_; }
   std::uint32_t Now() const { return now_; }
 
 private:
-  TMainForm::TZeroCalClock saved_;
   std::uint32_t now_ = 1000;
 };
 
@@ -187,11 +186,11 @@ TEST_F(LiveTest, ALostSignalForgetsTheCodeOnlyWhileTheWindowIsActive) {
       f.activateWindow();
       ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     }
-    f.ProtCode = 4711;
+    f.Session().SetProtCode(4711);
     TBenchControl::Get().Advance(2000);
     EXPECT_EQ(Reading(f).second, "No Signal");
     EXPECT_FALSE(f.sett->ConfigRead());
-    EXPECT_EQ(f.ProtCode, active ? 0 : 4711);
+    EXPECT_EQ(f.Session().ProtCode(), active ? 0 : 4711);
   }
 }
 
@@ -242,7 +241,7 @@ TEST_F(LiveTest, AFailedReadAfterAGoodOneAsksForANewReadBeforeTheZeroCalibration
     SCOPED_TRACE(c.name);
     TMainForm& f = Connect(c.type);
     StartBench(c.bench);
-    f.ReopenLink();
+    f.Session().ReopenLink();
     f.ReadBtn->click();
     EXPECT_EQ(port.messages, (Msgs{{"Error", c.message}}));
     EXPECT_EQ(f.sett->InstType(), 0);
@@ -274,8 +273,8 @@ TEST_F(LiveTest, ZeroCalibrationOfAZModelWaitsUntilItIsDoneOrSixSeconds) {
   };
   for (const TCase& c : {TCase{3000, ZeroOk}, TCase{10000, ZeroFailed}}) {
     SCOPED_TRACE(c.busyMs);
+    TBenchZeroClock clock(sessionSetup);
     TMainForm& f = Connect(5, "ZeroBusyMs = " + std::to_string(c.busyMs));
-    TBenchZeroClock clock;
     port.Answer({true});
     f.ActZeroCalibration->trigger();
     EXPECT_EQ(port.messages, (Msgs{{"Question", "Would you carry out the zero calibration? "},
@@ -468,9 +467,9 @@ TEST_F(LiveTest, AFailedTransferOrATypeWithoutReportGivesThePrintoutWarning) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
     TMainForm& f = Connect(c.type);
-    ASSERT_TRUE(f.PrintAllowed);
+    ASSERT_TRUE(f.PrintAllowed());
     StartBench(c.bench);
-    f.ReopenLink();
+    f.Session().ReopenLink();
     c.step(f);
     port.Clear();
     try {

@@ -129,7 +129,7 @@ TEST_F(ReadWriteTest, ReadDataOfEveryTypeShowsItsIdentityPagesAndValues) {
     f.ReadBtn->click();
     EXPECT_EQ(port.messages, Msgs{});
     EXPECT_TRUE(f.sett->ConfigRead());
-    EXPECT_TRUE(f.PrintAllowed);
+    EXPECT_TRUE(f.PrintAllowed());
     EXPECT_EQ(f.InstTypeEd->text().toStdString(), InstTypeName(type));
     EXPECT_EQ(f.SerialEd->text(), QStringLiteral("1234567"));
     EXPECT_EQ(f.RangeEd->text(),
@@ -196,7 +196,7 @@ TEST_F(ReadWriteTest, AReadThatFailsAtOneParameterLeavesDefaultsAndNoIdentityOrL
                             "(cc) Nr. 0x0005."}}));
   EXPECT_EQ(AnalogCommands().back(), "A204") << "the walk ends at the failure";
   EXPECT_FALSE(f.sett->ConfigRead());
-  EXPECT_FALSE(f.PrintAllowed);
+  EXPECT_FALSE(f.PrintAllowed());
   EXPECT_EQ(f.sett->Class1.Hose_length, 0.3);
   EXPECT_EQ(f.sett->Class1.Speed, 5);
   EXPECT_EQ(f.InstTypeEd->text(), QString());
@@ -257,11 +257,11 @@ TEST_F(ReadWriteTest, WrittenValuesComeBackWithANewReadAndInANewRun) {
     SCOPED_TRACE(c.type);
     TMainForm& f = ReadOn(c.type);
     c.edit(f);
-    EXPECT_FALSE(f.PrintAllowed) << "an edit clears the printout";
+    EXPECT_FALSE(f.PrintAllowed()) << "an edit clears the printout";
     f.WriteBtn->click();
     EXPECT_EQ(port.messages, (Msgs{{"Info", Success}}));
     EXPECT_TRUE(f.sett->ConfigRead());
-    EXPECT_EQ(f.PrintAllowed, c.type != 9);
+    EXPECT_EQ(f.PrintAllowed(), c.type != 9);
     if (c.type != 9) {
       EXPECT_NE(ReadTextFile(LogFile()).find("Trans_ID=WriteLog"), std::string::npos);
       const std::vector<std::string> cmds = AnalogCommands();
@@ -363,7 +363,7 @@ TEST_F(ReadWriteTest, AProtectedAnalogInstrumentAsksForItsCodeOnce) {
     f.WriteBtn->click();
   }
   EXPECT_EQ(port.messages, (Msgs{{"Info", Success}}));
-  EXPECT_EQ(f.ProtCode, 4711);
+  EXPECT_EQ(f.Session().ProtCode(), 4711);
   EXPECT_EQ(Ask(0xA204).BBAA, 3);
   // The code is remembered: the next write asks nothing.
   port.Clear();
@@ -384,7 +384,7 @@ TEST_F(ReadWriteTest, AWrongOrLockedCodeWritesNothing) {
     f.WriteBtn->click();
   }
   EXPECT_EQ(port.messages, (Msgs{{"Warning", WrongProtCodeText}}));
-  EXPECT_EQ(f.ProtCode, 0);
+  EXPECT_EQ(f.Session().ProtCode(), 0);
   EXPECT_EQ(Writes(), std::vector<std::string>{});
   EXPECT_FALSE(std::filesystem::exists(LogFile()));
 
@@ -419,7 +419,7 @@ TEST_F(ReadWriteTest, AProtectedSwitchGetsOnePromptAndOneMoreTry) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
     TMainForm& f = ReadOn(9, "ProtectionCode = 4711");
-    f.ProtCode = std::atoi(c.remembered);
+    f.Session().SetProtCode(std::atoi(c.remembered));
     Pick(f.AlIntCb, 6);
     {
       TDialogScript script;
@@ -431,7 +431,7 @@ TEST_F(ReadWriteTest, AProtectedSwitchGetsOnePromptAndOneMoreTry) {
     EXPECT_EQ(CallsOf("SetConf").size(), std::size_t(c.setConfs));
     EXPECT_EQ(f.sett->ConfigRead(), c.written);
     if (c.written) {
-      EXPECT_EQ(f.ProtCode, 4711);
+      EXPECT_EQ(f.Session().ProtCode(), 4711);
     }
   }
 }
@@ -446,7 +446,7 @@ TEST_F(ReadWriteTest, ASwitchWithARecordOfANewerToolLoadsTheDefaults) {
                    "read from the instrument because they have been written by a newer version "
                    "of DravonTool!\rDefault settings will be loaded!"}}));
   EXPECT_FALSE(f.sett->ConfigRead());
-  EXPECT_FALSE(f.PrintAllowed);
+  EXPECT_FALSE(f.PrintAllowed());
   EXPECT_EQ(f.sett->Switch.AlInt, 5);
   EXPECT_EQ(f.sett->Switch.Al1Thre, 10.0);
   EXPECT_EQ(f.AlIntCb->currentIndex(), 4);
@@ -458,10 +458,10 @@ TEST_F(ReadWriteTest, ASwitchWithARecordOfANewerToolLoadsTheDefaults) {
 TEST_F(ReadWriteTest, WizardsBackUpTryOutAndRestoreTheInstrumentsValues) {
   TMainForm& f = ReadOn(10);
   Pick(f.IntCb, 2); // interval 3 in the window, 5 in the instrument
-  EXPECT_TRUE(f.WizardBackup());
+  EXPECT_EQ(f.Session().BackupAndWrite(), TOutcome::Done);
   EXPECT_EQ(port.messages, Msgs{});
   EXPECT_EQ(f.sett->OrigClass1.Speed, 5) << "the instrument's value in the copy";
-  EXPECT_EQ(f.SavedSerialNo, "1234567");
+  EXPECT_EQ(f.Session().SavedSerialNo(), "1234567");
   std::vector<std::string> cmds = AnalogCommands();
   EXPECT_EQ(CountOf(cmds, "B10C"), 0) << "trial values are not stored";
   EXPECT_EQ(cmds.back(), "B10D");
@@ -471,7 +471,7 @@ TEST_F(ReadWriteTest, WizardsBackUpTryOutAndRestoreTheInstrumentsValues) {
   EXPECT_EQ(Ask(0xA204).BBAA, 3) << "the working value in the instrument";
 
   ClearTrace();
-  EXPECT_TRUE(f.WizardRestore());
+  EXPECT_EQ(f.Session().Restore(), TOutcome::Done);
   EXPECT_EQ(port.messages, Msgs{});
   EXPECT_EQ(Ask(0xA204).BBAA, 5);
   cmds = AnalogCommands();
@@ -485,7 +485,7 @@ TEST_F(ReadWriteTest, ABackupThatFailsPartWayTakesItsTrialValuesOutAgain) {
   TMainForm& f = ReadOn(10, "FaultLinkError = B30B");
   Pick(f.IntCb, 2); // interval 3 in the window, 5 in the instrument
   const TClass1Params working = f.sett->Class1;
-  EXPECT_FALSE(f.WizardBackup());
+  EXPECT_NE(f.Session().BackupAndWrite(), TOutcome::Done);
   EXPECT_EQ(
       port.messages,
       (Msgs{{"Error", "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"}}));
@@ -503,7 +503,7 @@ TEST_F(ReadWriteTest, ABackupThatFailsPartWayTakesItsTrialValuesOutAgain) {
 TEST_F(ReadWriteTest, ABackupWhoseRollBackFailsToo) {
   TMainForm& f = ReadOn(10, "FaultLinkError = B30B, B10D");
   Pick(f.IntCb, 2);
-  EXPECT_FALSE(f.WizardBackup());
+  EXPECT_NE(f.Session().BackupAndWrite(), TOutcome::Done);
   EXPECT_EQ(port.messages,
             (Msgs{{"Error", "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"},
                   {"Error", "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"
@@ -517,12 +517,12 @@ TEST_F(ReadWriteTest, ABackupWhoseRollBackFailsToo) {
 
 TEST_F(ReadWriteTest, ARestoreToAnotherInstrumentIsRefused) {
   TMainForm& f = ReadOn(10);
-  ASSERT_TRUE(f.WizardBackup());
+  ASSERT_EQ(f.Session().BackupAndWrite(), TOutcome::Done);
   // Another transmitter is connected in the meantime.
   StartBench(Com(1, "Instrument = DravonDat\nSerial = 7777777\nRangeMax = 200"));
-  f.ReopenLink();
+  f.Session().ReopenLink();
   ClearTrace();
-  EXPECT_FALSE(f.WizardRestore());
+  EXPECT_NE(f.Session().Restore(), TOutcome::Done);
   EXPECT_EQ(port.messages,
             (Msgs{{"Error", "Wrong Serial Number! "},
                   {"Warning", "It was impossible to save back the original data to the "
