@@ -117,6 +117,8 @@ TOutcome TSession::ReadSwitchConfig() {
     sett_->SetConfigRead(false);
   } else if (r == swstatus::NewerConfig) {
     sett_->SetDefaults(true, true);
+    // The defaults were not read from the instrument: a write asks before it sends them.
+    sett_->SetConfigRead(false);
     WarningBox("Compensation algorithm is not supported!\r\rThe actual settings can not be read "
                "from the instrument because they have been written by a newer version of "
                "DravonTool!\rDefault settings will be loaded!");

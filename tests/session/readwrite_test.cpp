@@ -176,6 +176,20 @@ TEST_F(SessionReadWriteTest, ASwitchWithARecordOfANewerToolLoadsTheDefaults) {
   EXPECT_EQ(view.Count("SwitchConfigRead"), 0);
 }
 
+// The defaults loaded in place of a record of a newer tool were not read from the instrument:
+// also after an earlier good read, Write data asks before it sends them.
+TEST_F(SessionReadWriteTest, DefaultsInPlaceOfANewerRecordCountAsNotRead) {
+  ReadOn(9);
+  TBenchControl::Get().Plug(1, "Instrument = DravonSwitch\nFaultNewer = yes");
+  EXPECT_EQ(S().Read(), TOutcome::Unusable);
+  EXPECT_FALSE(Sett().ConfigRead());
+  port.Clear();
+  port.Answer({false});
+  EXPECT_EQ(S().Write(), TOutcome::Declined);
+  EXPECT_EQ(port.messages, (Msgs{{"ErrorYesNo", Overwrite}}));
+  EXPECT_EQ(CallsOf("SetConf").size(), 0u);
+}
+
 // --- Write --------------------------------------------------------------------------------
 
 TEST_F(SessionReadWriteTest, WrittenValuesComeBackWithANewRead) {

@@ -20,6 +20,13 @@
 #include "support/benchtrace.h"
 #include "support/scriptedport.h"
 
+namespace dtool {
+// Outcomes in failure reports.
+inline void PrintTo(TOutcome outcome, std::ostream* os) {
+  *os << OutcomeText(outcome);
+}
+} // namespace dtool
+
 namespace dtool::test {
 
 void PrintTo(const ScriptedPort::Message& m, std::ostream* os);
