@@ -93,7 +93,7 @@ public:
   // (a code given on the command line).
   std::int32_t ProtCode() const { return protCode_; }
   void SetProtCode(std::int32_t code) { protCode_ = code; }
-  // The serial number remembered by the last BackupAndWrite.
+  // The serial number remembered by the last BackupAndWrite (or CheckSerialNo(Remember)).
   const std::string& SavedSerialNo() const { return savedSerialNo_; }
   // The last Read or Write succeeded and nothing has been edited since: a printout describes
   // the instrument.
@@ -158,7 +158,7 @@ public:
   // Done when the instrument accepts the code or has none.
   TOutcome CheckProtCode(TPrompt prompt, const std::string& wrongCodeText);
   // Replaces the instrument's code oldCode by newCode (0 removes the protection), for both
-  // families. ProtCode keeps oldCode.
+  // families. ProtCode becomes oldCode, and 0 when an analog instrument refuses it.
   TOutcome ChangeProtCode(std::int32_t oldCode, std::int32_t newCode);
   // Asks the instrument whether it has a protection code; Done with isProtected filled.
   TOutcome ProtectionState(bool& isProtected);
