@@ -21,7 +21,8 @@
 
 namespace dtool::test {
 
-// The main window as the link layer sees it: every call is recorded; the answers are set.
+// The owner of the link (the session) as the link layer sees it: every call is recorded; the
+// answers are set.
 class TFakeOwner : public ILinkOwner {
 public:
   TPreferences& Prefs() override { return prefs; }
