@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -95,6 +96,7 @@ struct TSection {
   std::string Name;
   int Line = 0;
   std::vector<TEntry> Entries;
+  std::map<std::string, int, std::less<>> KeyLines; // the line of each key, to find one twice
 };
 
 // A refused file: thrown inside the parser, turned into the result at its boundary.
@@ -188,7 +190,7 @@ private:
           Fail(lineNo, {},
                "section [" + s.Name + "] a second time (first on line " + std::to_string(s.Line) +
                    ")");
-      sections.push_back(TSection{std::string(name), lineNo, {}});
+      sections.push_back(TSection{std::string(name), lineNo, {}, {}});
       return;
     }
     const std::size_t eq = line.find('=');
@@ -202,9 +204,9 @@ private:
     if (sections.empty())
       Fail(lineNo, keyText, "before the first section");
     TSection& section = sections.back();
-    for (const TEntry& e : section.Entries)
-      if (e.Key == key)
-        Fail(lineNo, keyText, "a second time (first on line " + std::to_string(e.Line) + ")");
+    if (const auto seen = section.KeyLines.find(key); seen != section.KeyLines.end())
+      Fail(lineNo, keyText, "a second time (first on line " + std::to_string(seen->second) + ")");
+    section.KeyLines.emplace(key, lineNo);
     section.Entries.push_back(TEntry{std::string(key), std::string(value), lineNo});
   }
 
