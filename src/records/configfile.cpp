@@ -265,13 +265,14 @@ std::optional<std::string> OutsideOf(std::string_view text, double value, const 
   return OutsideText(text, l);
 }
 
-// A real as the file writes it: optional sign, digits with an optional decimal point, an
-// optional exponent; "." only, no group separators.
+// A number read from the file, or why it is none.
 struct TNumber {
   double Value = 0;
   std::string Error;
 };
 
+// A real as the file writes it: optional sign, digits with an optional decimal point, an
+// optional exponent; "." only, no group separators; at most 15 significant digits.
 TNumber ParseReal(std::string_view text) {
   TNumber n;
   std::string_view s = text;
@@ -362,9 +363,7 @@ TNumber ParseInteger(std::string_view text) {
     return n;
   }
   std::uint64_t magnitude = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), magnitude);
-  (void)end;
-  if (ec != std::errc())
+  if (std::from_chars(s.data(), s.data() + s.size(), magnitude).ec != std::errc())
     n.Value = negative ? -1e300 : 1e300;
   else
     n.Value = negative ? -static_cast<double>(magnitude) : static_cast<double>(magnitude);
@@ -382,11 +381,6 @@ bool ParseZeroOne(std::string_view text, double& value) {
 TNumber SettingValue(const TConfigField& f, std::string_view text, const TConfigBounds& bounds) {
   TNumber n;
   const TParamRow* row = f.Row ? &ParamRowOf(TParam::Working(*f.Row)) : nullptr;
-  auto check = [&](const TLimits& limits) {
-    if (n.Error.empty() && limits.Source != TLimitSource::None)
-      if (auto outside = OutsideOf(text, n.Value, limits))
-        n.Error = *outside;
-  };
   switch (f.Type) {
   case TValueType::Flag:
   case TValueType::Boolean:
@@ -426,7 +420,10 @@ TNumber SettingValue(const TConfigField& f, std::string_view text, const TConfig
   n = f.Type == TValueType::Real ? ParseReal(text) : ParseInteger(text);
   if (!n.Error.empty())
     return n;
-  check(f.Fixed);
+  // The narrower fixed ranges first: they name the limit that matters.
+  if (f.Fixed.Source != TLimitSource::None)
+    if (auto outside = OutsideOf(text, n.Value, f.Fixed))
+      n.Error = *outside;
   if (row && n.Error.empty() && !RegisterCounts(*row, n.Value))
     n.Error = OutsideText(text, RegisterLimits(*row));
   if (bounds.Switch && f.Library != TSwitchLimitId::None && n.Error.empty()) {
