@@ -95,6 +95,21 @@ constexpr bool InIdOrder() {
 }
 static_assert(InIdOrder());
 
+struct TEditRange {
+  TParamId Id;
+  TLimits Range;
+};
+constexpr TLimits Edit(double lo, double hi) {
+  return {lo, hi, TLimitSource::EditRange, false};
+}
+// VelocityNEd and EdrVelocityNPstat; EdrAl1DlyStatic and EdrAl2DlyStatic, which show the
+// pressure or the velocity delay after the mode.
+constexpr TEditRange EditRanges[] = {
+    {C1_Velocity_n, Edit(1, 2)},         {C23_Velocity_n, Edit(1, 2)},
+    {C23_AL1_DelayPress, Edit(0, 3000)}, {C23_AL1_DelayVelocity, Edit(0, 3000)},
+    {C23_AL2_DelayPress, Edit(0, 3000)}, {C23_AL2_DelayVelocity, Edit(0, 3000)},
+};
+
 // The analog parameters in the order of the configuration file. Velocity_C is one key: its
 // lower half's row stands for the whole float.
 constexpr std::array Class1FileOrder{
@@ -155,18 +170,18 @@ using L = TSwitchLimitId;
 // window's labels, with their group where two fields share a label.
 // clang-format off
 constexpr std::array<TConfigField, 11> SwitchFieldTable{{
-  {"Hose_length", "Std. Hose length",         SW(Hose_length), T::Real, S::F64, unit::m,    K::HoseLength,  std::nullopt, NoLimits, L::HoseLength},
-  {"Atm_Press",   "Atm. pressure",            SW(Atm_Press),   T::Real, S::F64, unit::hPa,  K::AtmPressure, std::nullopt, NoLimits, L::AtmPress},
-  {"Humidity",    "Humidity",                 SW(Humidity),    T::Real, S::F64, unit::RH,   K::None,        std::nullopt, NoLimits, L::None},
-  {"Gain_Sens",   "Gain Sensor",              SW(Gain_Sens),   T::Real, S::F64, unit::None, K::None,        std::nullopt, NoLimits, L::Gain},
+  {"Hose_length", "Std. Hose length",         SW(Hose_length), T::Real, S::F64, unit::m,    K::HoseLength,  std::nullopt, NoLimits, NoLimits, L::HoseLength},
+  {"Atm_Press",   "Atm. pressure",            SW(Atm_Press),   T::Real, S::F64, unit::hPa,  K::AtmPressure, std::nullopt, NoLimits, NoLimits, L::AtmPress},
+  {"Humidity",    "Humidity",                 SW(Humidity),    T::Real, S::F64, unit::RH,   K::None,        std::nullopt, NoLimits, NoLimits, L::None},
+  {"Gain_Sens",   "Gain Sensor",              SW(Gain_Sens),   T::Real, S::F64, unit::None, K::None,        std::nullopt, NoLimits, NoLimits, L::Gain},
   // The alarm sampling interval is 1..9 times 0.15 s; the delays count sampling intervals.
-  {"AlInt",       "Interval (Sampling time)", SW(AlInt),   T::Integer, S::U8, unit::None, K::None, std::nullopt, SwitchRecord(1, 9),   L::None},
-  {"Al1Dly",      "Delay (Alarm 1)",          SW(Al1Dly),  T::Integer, S::U8, unit::None, K::None, std::nullopt, SwitchRecord(0, 255), L::Delay},
-  {"Al2Dly",      "Delay (Alarm 2)",          SW(Al2Dly),  T::Integer, S::U8, unit::None, K::None, std::nullopt, SwitchRecord(0, 255), L::Delay},
-  {"Al1Hys",      "Hysteresis (Alarm 1)",     SW(Al1Hys),  T::Real, S::F64, unit::Pa, K::Pressure, std::nullopt, NoLimits, L::Hysteresis},
-  {"Al2Hys",      "Hysteresis (Alarm 2)",     SW(Al2Hys),  T::Real, S::F64, unit::Pa, K::Pressure, std::nullopt, NoLimits, L::Hysteresis},
-  {"Al1Thre",     "Threshold (Alarm 1)",      SW(Al1Thre), T::Real, S::F64, unit::Pa, K::Pressure, std::nullopt, NoLimits, L::Threshold},
-  {"Al2Thre",     "Threshold (Alarm 2)",      SW(Al2Thre), T::Real, S::F64, unit::Pa, K::Pressure, std::nullopt, NoLimits, L::Threshold},
+  {"AlInt",       "Interval (Sampling time)", SW(AlInt),   T::Integer, S::U8, unit::None, K::None, std::nullopt, SwitchRecord(1, 9), NoLimits,   L::None},
+  {"Al1Dly",      "Delay (Alarm 1)",          SW(Al1Dly),  T::Integer, S::U8, unit::None, K::None, std::nullopt, SwitchRecord(0, 255), NoLimits, L::Delay},
+  {"Al2Dly",      "Delay (Alarm 2)",          SW(Al2Dly),  T::Integer, S::U8, unit::None, K::None, std::nullopt, SwitchRecord(0, 255), NoLimits, L::Delay},
+  {"Al1Hys",      "Hysteresis (Alarm 1)",     SW(Al1Hys),  T::Real, S::F64, unit::Pa, K::Pressure, std::nullopt, NoLimits, NoLimits, L::Hysteresis},
+  {"Al2Hys",      "Hysteresis (Alarm 2)",     SW(Al2Hys),  T::Real, S::F64, unit::Pa, K::Pressure, std::nullopt, NoLimits, NoLimits, L::Hysteresis},
+  {"Al1Thre",     "Threshold (Alarm 1)",      SW(Al1Thre), T::Real, S::F64, unit::Pa, K::Pressure, std::nullopt, NoLimits, NoLimits, L::Threshold},
+  {"Al2Thre",     "Threshold (Alarm 2)",      SW(Al2Thre), T::Real, S::F64, unit::Pa, K::Pressure, std::nullopt, NoLimits, NoLimits, L::Threshold},
 }};
 // clang-format on
 #undef SW
@@ -212,7 +227,7 @@ std::vector<TConfigField> AnalogFields(TRecordKind kind, const std::array<TParam
     const TParamView& view = ParamViewOf(id);
     const TValueType type = TypeOfPartype(row.Partype);
     fields.push_back(TConfigField{row.Field, row.Caption, kind, row.Offset, type, StorageOf(type),
-                                  view.StorageUnit, view.Kind, id, view.Fixed,
+                                  view.StorageUnit, view.Kind, id, view.Fixed, ParamEditRange(id),
                                   TSwitchLimitId::None});
   }
   return fields;
@@ -282,6 +297,13 @@ const TParamView& ParamViewOf(TParamId id) {
   if (i >= ParamViewTable.size())
     FatalStop("ParamViewOf: Wrong parameter! ");
   return ParamViewTable[i];
+}
+
+TLimits ParamEditRange(TParamId id) {
+  for (const TEditRange& e : EditRanges)
+    if (e.Id == id)
+      return e.Range;
+  return NoLimits;
 }
 
 TLimits RegisterLimits(const TParamRow& row) {

@@ -59,6 +59,7 @@ enum class TLimitSource : std::uint8_t {
   ProgramList,   // the choices the program offers and its settings file keeps
   SwitchRecord,  // the switch record's own field ranges
   SwitchLibrary, // the bounds the switch link library reports (GetFConst, GetIConst)
+  EditRange,     // the range the main window's edit keeps a typed value in
 };
 
 // The switch link library's bounds that apply to a switch field.
@@ -90,6 +91,12 @@ struct TParamView {
 };
 const TParamView& ParamViewOf(TParamId id);
 
+// The range the main window's edit keeps a typed value in (source EditRange): the constant n
+// 1..2 and the static models' alarm delays 0..3000 s; Source None for the other rows. A view
+// offers it for entry; a configuration is not held to it, since an instrument's register may
+// hold values outside it.
+TLimits ParamEditRange(TParamId id);
+
 // The range of the register of an analog row, in the stored value's unit: the register's
 // range divided by the scale factor. Only for rows of Insttype Word, Signed and Byte.
 TLimits RegisterLimits(const TParamRow& row);
@@ -111,6 +118,7 @@ struct TConfigField {
   TUnitKind Kind;
   std::optional<TParamId> Row; // the register row of an analog parameter (Velocity_C: lower half)
   TLimits Fixed;               // limits beside the register's: program lists, switch record
+  TLimits Edit;                // the main window's edit range (ParamEditRange)
   TSwitchLimitId Library;      // the switch library's bound, if any
 };
 

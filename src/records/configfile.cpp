@@ -247,6 +247,8 @@ std::string LimitText(const TLimits& l) {
     return text + " (the switch record)";
   case TLimitSource::SwitchLibrary:
     return text + " (the switch library)";
+  case TLimitSource::EditRange:
+    return text + " (the main window's edit)";
   case TLimitSource::None:
     break;
   }

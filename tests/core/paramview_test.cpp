@@ -82,6 +82,13 @@ TEST(ConfigFields, TheSwitchRecordInRecordOrder) {
   }
 }
 
+const TConfigField& Field(TRecordKind kind, const std::string& name) {
+  for (const TConfigField& f : ConfigFields(kind))
+    if (name == f.Name)
+      return f;
+  throw std::runtime_error("no field " + name);
+}
+
 const TParamRow& Row(TParamId id) {
   return ParamRowOf(TParam::Working(id));
 }
@@ -116,13 +123,6 @@ TEST(RegisterCounts, TakeWhatTheRegisterHoldsAfterRounding) {
   EXPECT_EQ(hose.Max, 65.535);
   EXPECT_EQ(hose.Source, TLimitSource::Register);
   EXPECT_EQ(RegisterLimits(Row(C23_AL2_PressOver)).Max, 255) << "booleans are not scaled";
-}
-
-const TConfigField& Field(TRecordKind kind, const std::string& name) {
-  for (const TConfigField& f : ConfigFields(kind))
-    if (name == f.Name)
-      return f;
-  throw std::runtime_error("no field " + name);
 }
 
 TEST(ShownValue, InTheOperatorsUnitOfTheFieldsKind) {

@@ -112,6 +112,13 @@ std::string Edit(std::string text, const std::string& from, const std::string& t
   return text.replace(at, line.size(), to.empty() ? "" : to + "\n");
 }
 
+// The text with the line of the key of `line` ("Key=value") replaced by it.
+std::string WithLine(std::string text, const std::string& line) {
+  const std::string key = line.substr(0, line.find('='));
+  const std::size_t at = text.find("\n" + key + "=") + 1;
+  return text.replace(at, text.find('\n', at) - at, line);
+}
+
 std::tm At(int y, int mo, int d, int h, int mi, int s) {
   std::tm t{};
   t.tm_year = y - 1900;
@@ -501,6 +508,22 @@ TEST(ConfigFile, RefusesEveryFaultWithFileLineAndKey) {
   }
 }
 
+TEST(ConfigFile, TakesWhatTheRegisterHoldsBeyondTheMainWindowsEditRanges) {
+  const char* const values[] = {
+      "Velocity_n=0.5",        // the edit keeps n in 1..2
+      "An_velocity_to=32.767", // 32767 counts, though 32.767 times 1000 is a little more
+      "An_from=327.674",       // rounds to 32767 counts
+      "Hose_length=65.535",    // the largest word
+      "An_offset=-3.2768",     // the lowest signed word
+  };
+  for (const char* v : values) {
+    SCOPED_TRACE(v);
+    const std::string text = WithLine(Transmitter, v);
+    const TConfigRead read = ParseConfigText(text, "cfg.ini");
+    EXPECT_TRUE(read.Config) << read.Error.Message();
+  }
+}
+
 TEST(ConfigFile, TheSwitchLibrarysBoundsInSinglePrecision) {
   TSwitchLimits limits;
   limits.HoseMin = 0.1f;
@@ -659,10 +682,7 @@ TEST(ConfigParseHolds, ValuesTheWriterNormalisesStillRoundTrip) {
                                 "Gain_Sens=1.5e-4",  "Moving_Average=+007"};
   for (const char* v : values) {
     SCOPED_TRACE(v);
-    const std::string key = std::string(v).substr(0, std::string(v).find('='));
-    std::string text = Transmitter;
-    const std::size_t at = text.find("\n" + key + "=") + 1;
-    text.replace(at, text.find('\n', at) - at, v);
+    const std::string text = WithLine(Transmitter, v);
     ASSERT_TRUE(ParseConfigText(text, "f.ini").Config) << text;
     EXPECT_TRUE(Holds(text));
   }
