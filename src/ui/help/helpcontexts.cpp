@@ -41,6 +41,8 @@ std::span<const THelpContextEntry> HelpContextRegistry() {
       THelpContextEntry{helpctx::AnalogCalUseResult, "analog output calibration: use result"},
       THelpContextEntry{helpctx::OutputTest, "Test analog output"},
       THelpContextEntry{helpctx::OutputTestValue, "Test analog output: test value"},
+
+      THelpContextEntry{helpctx::Report, "settings report: print, preview, PDF"},
   };
   return entries;
 }

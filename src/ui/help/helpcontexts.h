@@ -61,6 +61,10 @@ inline constexpr int AnalogCalUseResult = 5080;
 inline constexpr int OutputTest = 500;
 inline constexpr int OutputTestValue = 4010;
 
+// The settings report: File > Print..., Print preview... and Save as PDF..., and their
+// dialogs.
+inline constexpr int Report = 1100;
+
 } // namespace helpctx
 
 struct THelpContextEntry {
