@@ -16,9 +16,11 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "tools/operatorport.h"
@@ -37,6 +39,9 @@ const char* const PrintoutRefusedText =
 
 // Margins of a printed page, in millimetres.
 constexpr double PrintMarginMm = 15;
+
+// Size of the print preview.
+constexpr QSize PreviewSize(760, 900);
 
 // How a report parameter takes its text from its control.
 enum class TRule {
@@ -329,6 +334,10 @@ void TMainForm::PreviewReport(const TSettingsReport& report) {
   PreparePrinter(printer, report.Title());
   QPrintPreviewDialog dialog(&printer, this);
   dialog.setObjectName(QStringLiteral("PrintPreviewDialog"));
+  // Large enough for the whole page and every button of the toolbar, within the screen.
+  const QRect screen = this->screen()->availableGeometry();
+  dialog.resize(std::min(PreviewSize.width(), screen.width()),
+                std::min(PreviewSize.height(), screen.height()));
   SetHelpContext(&dialog, helpctx::Report);
   connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
           [&report](QPrinter* target) { report.Print(*target); });
