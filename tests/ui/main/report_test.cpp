@@ -85,6 +85,21 @@ QAbstractButton* BoxButton(QDialog& d, QDialogButtonBox::StandardButton which) {
   return box ? box->button(which) : nullptr;
 }
 
+// Chooses printing to a PDF file in the print dialog, whatever printers the machine has, and
+// types the file's path; returns the path's edit, null when the dialog has no such choice.
+QLineEdit* PrintToFile(QDialog& d, const QString& path) {
+  auto* printers = Child<QComboBox>(d, "printers");
+  auto* file = Child<QLineEdit>(d, "filename");
+  if (printers == nullptr || file == nullptr)
+    return nullptr;
+  const int toFile = printers->findText(QStringLiteral("Print to File (PDF)"));
+  if (toFile < 0)
+    return nullptr;
+  printers->setCurrentIndex(toFile);
+  file->setText(path);
+  return file;
+}
+
 class ReportTest : public BenchFormTest {
 protected:
   // Connects one instrument, opens the window with the settings given and reads it.
@@ -595,9 +610,7 @@ TEST_F(ReportTest, CancellingThePrintDialogPrintsNothing) {
     script.On("PrintDialog", [&](QDialog& d) {
       EXPECT_EQ(HelpContextOf(&d), helpctx::Report);
       // Printing to a file, so that a print would leave one.
-      auto* file = Child<QLineEdit>(d, "filename");
-      ASSERT_NE(file, nullptr);
-      file->setText(pdf);
+      ASSERT_NE(PrintToFile(d, pdf), nullptr);
       if (esc) {
         QTest::keyClick(&d, Qt::Key_Escape);
       } else {
@@ -627,9 +640,8 @@ TEST_F(ReportTest, PrintAfterAWriteThroughThePrintDialog) {
   const QString pdf = Path(QStringLiteral("printed.pdf"));
   TDialogScript script;
   script.On("PrintDialog", [&](QDialog& d) {
-    auto* file = Child<QLineEdit>(d, "filename");
+    QLineEdit* file = PrintToFile(d, pdf);
     ASSERT_NE(file, nullptr);
-    file->setText(pdf);
     QTest::keyClick(file, Qt::Key_Return);
   });
   f.Print->trigger();
