@@ -20,6 +20,7 @@
 #include "core/settingsowner.h"
 #include "core/units.h"
 #include "link/linkloader.h"
+#include "records/report/settingsreport.h"
 #include "tools/timing.h"
 #include "ui/controls/editreal.h"
 #include "ui/controls/fields.h"
@@ -33,6 +34,7 @@ class QAction;
 class QActionGroup;
 class QCheckBox;
 class QComboBox;
+class QDateTime;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -67,6 +69,9 @@ inline constexpr const char* TestModeCaption = "-> TEST 33 MODE";
 
 // The transfer log beside the program.
 inline constexpr const char* LogFileBaseName = "InstLog.txt";
+
+// Where the settings report goes.
+enum class TReportOutput { Print, Preview, Pdf };
 
 // How the parameter walk of the write command moves the values.
 enum TWriteMode {
@@ -183,9 +188,23 @@ public:
   bool WriteAllParams(TWriteMode mode);
   bool IsParamApplicable(const TParam& field) const;
   void WriteTransferLog(bool write, const std::tm& time);
-  void PrintExecute();
   // The transfer log: beside the settings file, that is, in the program's folder.
   std::string LogFileName() const;
+
+  // ---- Settings report (report.cpp) ----
+  // File > Print..., Print preview..., Save as PDF...: the report of the configuration shown,
+  // allowed only right after a read or write.
+  void PrintExecute();
+  void ActPrintPreviewExecute();
+  void ActSavePdfExecute();
+  // Chooses the report of the current type, fills it from the controls and sends it to the
+  // output; a type or a layout without a report is an error box.
+  void GenerateReport(TReportOutput output);
+  // The report's named texts, in their order, as the controls show them; now is the time
+  // printed.
+  TReportParams ReportParams(const QDateTime& now);
+  // Where the report layouts are; tests point it elsewhere.
+  QString ReportFolder = QString::fromLatin1(ReportLayoutFolder);
 
   // ---- Instrument checks (checks.cpp) ----
   // Detects the connected instrument and makes its type current; false when the port cannot
@@ -247,6 +266,8 @@ public:
   // ---- Controls, by their names ----
   QObject* ActMan1 = nullptr;
   QAction* Print = nullptr;
+  QAction* ActPrintPreview = nullptr;
+  QAction* ActSavePdf = nullptr;
   QAction* FileExit1 = nullptr;
   QAction* ActPreferences = nullptr;
   QAction* ActTypeOfInstrument = nullptr;
@@ -444,6 +465,11 @@ private:
   // Writes a transfer log with the identity as shown; false on any error.
   bool WriteLogAt(const std::string& path, const std::string& transferId,
                   const std::tm& time) const;
+  // Gives the printout warning and true when no report can be made of what is shown.
+  bool ReportRefused();
+  void PrintReport(const TSettingsReport& report);
+  void PreviewReport(const TSettingsReport& report);
+  void SaveReportPdf(TSettingsReport& report);
   // Restarts the poll interval of the live reading, unless the timer is stopped.
   void RestartCheckInstTim();
 
@@ -466,6 +492,8 @@ private:
     std::function<void()> refreshEdit;
   };
   QList<TTrialWizard> trialWizards_;
+  // The folder of the last PDF saved in this session.
+  QString pdfFolder_;
   QPointer<TMovAverForm> movAverForm_;
   std::unique_ptr<TInstLink> link_;
   int helpContext_ = helpctx::Transmitter;
