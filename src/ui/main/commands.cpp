@@ -27,6 +27,8 @@ void TMainForm::WireCommands() {
   connect(ReadBtn, &QPushButton::clicked, this, [this] { ReadBtnClick(); });
   connect(WriteBtn, &QPushButton::clicked, this, [this] { WriteBtnClick(); });
   connect(Print, &QAction::triggered, this, [this] { PrintExecute(); });
+  connect(ActPrintPreview, &QAction::triggered, this, [this] { ActPrintPreviewExecute(); });
+  connect(ActSavePdf, &QAction::triggered, this, [this] { ActSavePdfExecute(); });
   connect(ActPreferences, &QAction::triggered, this, [this] { ActPreferencesExecute(); });
   connect(ActTypeOfInstrument, &QAction::triggered, this, [this] { ActTypeOfInstrumentExecute(); });
   connect(ActSetFilter, &QAction::triggered, this, [this] { ActSetFilterExecute(); });

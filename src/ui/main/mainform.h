@@ -19,8 +19,10 @@
 #include "core/records.h"
 #include "core/settings.h"
 #include "core/units.h"
+#include "records/report/settingsreport.h"
 #include "session/session.h"
 #include "session/sessionview.h"
+#include "tools/timing.h"
 #include "ui/controls/editreal.h"
 #include "ui/controls/fields.h"
 #include "ui/dialogs/dialoghost.h"
@@ -32,6 +34,7 @@ class QAction;
 class QActionGroup;
 class QCheckBox;
 class QComboBox;
+class QDateTime;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -63,6 +66,9 @@ QString HomepageUrl();
 // Texts of the window (the invalid-value text is the dialogs' one).
 inline constexpr const char* TestModeOption = "/K58";
 inline constexpr const char* TestModeCaption = "-> TEST 33 MODE";
+
+// Where the settings report goes.
+enum class TReportOutput { Print, Preview, Pdf };
 
 class TMainForm : public QMainWindow, public ISessionView, public IDialogHost {
   Q_OBJECT
@@ -164,9 +170,23 @@ public:
   void WriteBtnClick();
   // What Write data does besides the transfer, by the command line: test mode, "/pr", "/id".
   static TWriteOptions WriteOptionsOfCommandLine();
-  void PrintExecute();
   // The transfer log: beside the settings file, that is, in the program's folder.
   std::string LogFileName() const;
+
+  // ---- Settings report (report.cpp) ----
+  // File > Print..., Print preview..., Save as PDF...: the report of the configuration shown,
+  // allowed only right after a read or write.
+  void PrintExecute();
+  void ActPrintPreviewExecute();
+  void ActSavePdfExecute();
+  // Chooses the report of the current type, fills it from the controls and sends it to the
+  // output; a type or a layout without a report is an error box.
+  void GenerateReport(TReportOutput output);
+  // The report's named texts, in their order, as the controls show them; now is the time
+  // printed.
+  TReportParams ReportParams(const QDateTime& now);
+  // Where the report layouts are; tests point it elsewhere.
+  QString ReportFolder = QString::fromLatin1(ReportLayoutFolder);
 
   // ---- Live reading and zero calibration (live.cpp) ----
   void ShowLiveAn();
@@ -222,6 +242,8 @@ public:
   // ---- Controls, by their names ----
   QObject* ActMan1 = nullptr;
   QAction* Print = nullptr;
+  QAction* ActPrintPreview = nullptr;
+  QAction* ActSavePdf = nullptr;
   QAction* FileExit1 = nullptr;
   QAction* ActPreferences = nullptr;
   QAction* ActTypeOfInstrument = nullptr;
@@ -407,6 +429,12 @@ private:
   void WriteStaticAlarms(bool vmode);
   void WriteSwitchAlarms();
 
+  // Gives the printout warning and true when no report can be made of what is shown.
+  bool ReportRefused();
+  void PrintReport(const TSettingsReport& report);
+  void PreviewReport(const TSettingsReport& report);
+  void SaveReportPdf(TSettingsReport& report);
+
   // Restarts the poll interval of the live reading, unless the timer is stopped.
   void RestartCheckInstTim();
 
@@ -431,6 +459,8 @@ private:
     std::function<void()> refreshEdit;
   };
   QList<TTrialWizard> trialWizards_;
+  // The folder of the last PDF saved in this session.
+  QString pdfFolder_;
   QPointer<TMovAverForm> movAverForm_;
   int helpContext_ = helpctx::Transmitter;
   bool terminated_ = false;

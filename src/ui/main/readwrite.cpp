@@ -46,17 +46,4 @@ TWriteOptions TMainForm::WriteOptionsOfCommandLine() {
   return options;
 }
 
-// ---- Print ----
-
-void TMainForm::PrintExecute() {
-  // There is a report for each instrument type, none without one.
-  const int type = sett ? sett->InstType() : 0;
-  if (!PrintAllowed() || type < 1 || type > MaxInstType) {
-    WarningBox("A printout is only possible immediately after a \"Read data\" or \"Write data\" "
-               "operation!");
-    return;
-  }
-  // The settings report comes with its own printing.
-}
-
 } // namespace dtool

@@ -303,7 +303,12 @@ TEST_F(LiveTest, PrintIsOnlyPossibleRightAfterATransfer) {
   EXPECT_EQ(port.messages, refused);
   f.ReadBtn->click();
   port.Clear();
-  f.Print->trigger();
+  {
+    TDialogScript script;
+    script.On("PrintDialog", [](QDialog& d) { d.reject(); });
+    f.Print->trigger();
+    EXPECT_EQ(script.Played(), 1) << "the print dialog opens";
+  }
   EXPECT_EQ(port.messages, Msgs{});
   f.IntCb->setCurrentIndex(2);
   emit f.IntCb->activated(2);
