@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "resources/pictures.h"
+#include "session/session.h"
 #include "ui/dialogs/aboutinfo.h"
 #include "ui/dialogs/dialoghost.h"
 #include "ui/dialogs/wizardcommon.h"
@@ -131,7 +132,7 @@ void TAboutForm::Show(const TAboutInfo& info) {
 }
 
 void TAboutForm::FillInfo() {
-  Show(AboutInfo(host_.Settings(), host_.IdentityTexts(), host_.BuildCaption()));
+  Show(AboutInfo(host_.Session().Settings(), host_.IdentityTexts(), host_.BuildCaption()));
   // Long firmware texts widen the window.
   InfoPanel->layout()->invalidate();
   InfoPanel->updateGeometry();

@@ -9,6 +9,7 @@
 #include "core/barometric.h"
 #include "core/records.h"
 #include "core/units.h"
+#include "session/session.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
 #include "ui/controls/fields.h"
@@ -137,7 +138,7 @@ bool TAtmPressForm::Execute() {
   AltEd->MinVal = MinAltitude;
   TempEd->MaxVal = MaxTemperature;
   TempEd->MinVal = MinTemperature;
-  const TPreferences& prefs = host_.Prefs();
+  const TPreferences& prefs = host_.Session().Prefs();
   {
     const TMuteChange muteAlt(AltEd);
     const TMuteChange muteTemp(TempEd);
@@ -193,7 +194,7 @@ double TAtmPressForm::Calculate() {
 void TAtmPressForm::CalculateBtnClick() {
   if (!InputsValid())
     return;
-  ResultEd->SetValue(ConvertUnit(host_.Prefs().AtmUnit, unit::hPa, Calculate()));
+  ResultEd->SetValue(ConvertUnit(host_.Session().Prefs().AtmUnit, unit::hPa, Calculate()));
   ResultEd->SetEnabled(true);
 }
 
@@ -203,7 +204,7 @@ void TAtmPressForm::OkBtnClick() {
   CalculateBtnClick();
   if (!host_.TakeWizardValue(THostField::AtmPress, ResultEd->Value()))
     return;
-  TPreferences& prefs = host_.Prefs();
+  TPreferences& prefs = host_.Session().Prefs();
   prefs.Altitude = AltEd->Value();
   prefs.Temperature = TempEd->Value();
   accept();

@@ -81,6 +81,12 @@ bool TEnterPrCodeForm::Execute(std::int32_t& code, const QString& caption, const
   return true;
 }
 
+bool AskProtCode(QWidget* owner, std::int32_t& code, const std::string& caption,
+                 const std::string& label) {
+  TEnterPrCodeForm form(owner);
+  return form.Execute(code, QString::fromStdString(caption), QString::fromStdString(label));
+}
+
 void TEnterPrCodeForm::PrCodeEdRangeError(TEditReal*, double, double, bool& update) {
   update = true;
   Beep();

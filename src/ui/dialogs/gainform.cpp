@@ -9,6 +9,7 @@
 #include "core/records.h"
 #include "core/settings.h"
 #include "link/instlink.h"
+#include "session/session.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
 #include "ui/controls/fields.h"
@@ -78,12 +79,12 @@ TGainForm::TGainForm(IDialogHost& host) : TTrialWizard(host, QStringLiteral("Gai
 }
 
 THostField TGainForm::GainTarget() const {
-  return IsStaticType(host_.Settings().InstType()) ? THostField::GainSensStatic
-                                                   : THostField::GainSens;
+  return IsStaticType(host_.Session().Settings().InstType()) ? THostField::GainSensStatic
+                                                             : THostField::GainSens;
 }
 
 int TGainForm::WindowHelpContext() const {
-  const int cls = host_.Settings().GetInstClass();
+  const int cls = host_.Session().Settings().GetInstClass();
   return cls == ClassStatic || cls == ClassStaticZ ? helpctx::GainWizardStatic
                                                    : helpctx::GainWizard;
 }
@@ -118,9 +119,9 @@ void TGainForm::FGainBtnClick() {
 bool TGainForm::Try(double value) {
   values_.SensGain = value;
   if (analog_) {
-    if (host_.CheckSerialNo(TSerialCheck::Compare))
-      host_.WriteParam(values_.SensGainParam());
-  } else if (TInstLink* link = host_.Link()) {
+    if (host_.Session().CheckSerialNo(TSerialCheck::Compare))
+      host_.Session().WriteParam(values_.SensGainParam());
+  } else if (TInstLink* link = host_.Session().Link()) {
     TSwitchParams& trial = host_.TrialSwitchRecord();
     trial.Gain_Sens = value;
     if (link->SwitchRangeCheck(trial) != TRangeCheck::InRange) {

@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "core/units.h"
 #include "link/instlink.h"
+#include "session/session.h"
 #include "tools/fatal.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
@@ -107,8 +108,8 @@ void THoseCalcForm::SetParkind(int kind) {
     SetHelpContext(this, helpctx::HoseWizard);
     SetHelpContext(ParEd, helpctx::HoseLengthEdit);
     setWindowTitle(QStringLiteral("Hose length wizard"));
-    ParEd->IncVal =
-        ConvertUnit(host_.Prefs().HoseUnit, unit::m, ParamIncrement(values_.HoseLenParam()));
+    ParEd->IncVal = ConvertUnit(host_.Session().Prefs().HoseUnit, unit::m,
+                                ParamIncrement(values_.HoseLenParam()));
     break;
   case pkVelocityC:
   case pkVelocityCStatic:
@@ -143,7 +144,7 @@ THostField THoseCalcForm::GetTargetObject() const {
 
 void THoseCalcForm::RefreshParEd() {
   if (parkind_ == pkHoseLength)
-    SettingToEdit(ParEd, host_.Prefs().HoseUnit, unit::m, values_.HoseLen);
+    SettingToEdit(ParEd, host_.Session().Prefs().HoseUnit, unit::m, values_.HoseLen);
   else if (parkind_ == pkVelocityC || parkind_ == pkVelocityCStatic)
     SettingToEdit(ParEd, unit::None, unit::None, values_.VelocityC);
 }
@@ -161,12 +162,12 @@ bool THoseCalcForm::Try(double value) {
   }
   switch (parkind_) {
   case pkHoseLength: {
-    const TUnit shownUnit = host_.Prefs().HoseUnit;
+    const TUnit shownUnit = host_.Session().Prefs().HoseUnit;
     values_.HoseLen = ConvertUnit(unit::m, shownUnit, value);
     if (analog_) {
-      if (host_.CheckSerialNo(TSerialCheck::Compare))
-        host_.WriteParam(values_.HoseLenParam());
-    } else if (TInstLink* link = host_.Link()) {
+      if (host_.Session().CheckSerialNo(TSerialCheck::Compare))
+        host_.Session().WriteParam(values_.HoseLenParam());
+    } else if (TInstLink* link = host_.Session().Link()) {
       TSwitchParams& trial = host_.TrialSwitchRecord();
       trial.Hose_length = values_.HoseLen;
       if (link->SwitchRangeCheck(trial) != TRangeCheck::InRange) {
@@ -185,9 +186,9 @@ bool THoseCalcForm::Try(double value) {
     }
     values_.VelocityC = static_cast<float>(value);
     // The instrument keeps C in two registers: the upper half only after the lower one.
-    if (analog_ && host_.CheckSerialNo(TSerialCheck::Compare) &&
-        host_.WriteParam(values_.VelocityCParam(false)))
-      host_.WriteParam(values_.VelocityCParam(true));
+    if (analog_ && host_.Session().CheckSerialNo(TSerialCheck::Compare) &&
+        host_.Session().WriteParam(values_.VelocityCParam(false)))
+      host_.Session().WriteParam(values_.VelocityCParam(true));
     break;
   default:
     FatalStop("THoseCalcForm.xxHoseLenEdChange: Unknown Parkind!");

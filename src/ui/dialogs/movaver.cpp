@@ -11,6 +11,7 @@
 #include "core/records.h"
 #include "link/instlink.h"
 #include "link/linkformat.h"
+#include "session/session.h"
 #include "tools/operatorport.h"
 #include "ui/controls/fields.h"
 #include "ui/dialogs/dialoghost.h"
@@ -73,7 +74,7 @@ TMovAverForm::TMovAverForm(IDialogHost& host, QWidget* parent)
 }
 
 std::int32_t TMovAverForm::FormCreate() {
-  TInstLink* link = host_.Link();
+  TInstLink* link = host_.Session().Link();
   if (!link)
     return StatusUnusable;
   std::int32_t shortest = 0;
@@ -97,14 +98,14 @@ int TMovAverForm::ShowModal() {
       return Rejected;
     }
   }
-  const std::int32_t stored = host_.Prefs().MovAverFilt;
+  const std::int32_t stored = host_.Session().Prefs().MovAverFilt;
   MovAverCb->setCurrentIndex(std::clamp(stored, FiltMin, FiltMax) - FiltMin);
   MovAverCb->setFocus(Qt::OtherFocusReason);
   return exec();
 }
 
 void TMovAverForm::OkBtnClick() {
-  host_.Prefs().MovAverFilt = FiltMin + std::max(MovAverCb->currentIndex(), 0);
+  host_.Session().Prefs().MovAverFilt = FiltMin + std::max(MovAverCb->currentIndex(), 0);
   accept();
 }
 

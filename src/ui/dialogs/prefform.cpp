@@ -9,6 +9,7 @@
 #include "core/records.h"
 #include "core/units.h"
 #include "link/instlink.h"
+#include "session/session.h"
 #include "ui/controls/radiogroup.h"
 #include "ui/dialogs/dialoghost.h"
 #include "ui/dialogs/wizardcommon.h"
@@ -98,7 +99,7 @@ void TPrefForm::CentreOnScreen() {
 }
 
 void TPrefForm::LoadPrefs() {
-  const TPreferences& prefs = host_.Prefs();
+  const TPreferences& prefs = host_.Session().Prefs();
   SelectUnit(*PressUnitGr, prefs.PressUnit);
   SelectUnit(*VelocityUnitGr, prefs.VelocityUnit);
   SelectUnit(*AtmUnitGr, prefs.AtmUnit);
@@ -108,7 +109,7 @@ void TPrefForm::LoadPrefs() {
 }
 
 void TPrefForm::StorePrefs(std::int32_t comPort) {
-  TPreferences& prefs = host_.Prefs();
+  TPreferences& prefs = host_.Session().Prefs();
   prefs.PressUnit = ChosenUnit(*PressUnitGr, prefs.PressUnit);
   prefs.VelocityUnit = ChosenUnit(*VelocityUnitGr, prefs.VelocityUnit);
   prefs.AtmUnit = ChosenUnit(*AtmUnitGr, prefs.AtmUnit);
@@ -119,10 +120,10 @@ void TPrefForm::StorePrefs(std::int32_t comPort) {
 void TPrefForm::OkBtnClick() {
   // No live reading on a port that is being closed.
   const bool polling = host_.PausePollTimer();
-  const std::int32_t current = host_.Prefs().ComPort;
+  const std::int32_t current = host_.Session().Prefs().ComPort;
   const std::int32_t chosen =
       ComPortGr->ItemIndex() < 0 ? current : ComPortGr->ItemIndex() + FirstComPort;
-  TInstLink* link = host_.Link();
+  TInstLink* link = host_.Session().Link();
   bool ok = link != nullptr;
   if (ok && !(chosen == current && link->IsCommOpen(chosen)))
     ok = link->OpenCommunication(true, chosen);

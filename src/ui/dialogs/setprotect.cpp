@@ -7,9 +7,7 @@
 
 #include <cmath>
 
-#include "core/insttypes.h"
-#include "link/instlink.h"
-#include "link/linkformat.h"
+#include "session/session.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
 #include "ui/dialogs/dialogbase.h"
@@ -20,8 +18,8 @@
 
 namespace dtool {
 
-TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
-    : QDialog(ctx.Owner, HelpDialogFlags), ctx_(ctx) {
+TSetProtectForm::TSetProtectForm(TSession& session, QWidget* owner)
+    : QDialog(owner, HelpDialogFlags), session_(session) {
   setObjectName(QStringLiteral("SetProtectForm"));
   setWindowTitle(QStringLiteral("Change protection code"));
   SetHelpContext(this, helpctx::ChangeCode);
@@ -83,32 +81,10 @@ TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
 }
 
 bool TSetProtectForm::Execute() {
-  if (!ctx_.RequireReadData() || !ctx_.CheckInstrument(true))
+  if (!session_.RequireReadData() || !session_.CheckInstrument(TShow::Messages))
     return false;
-
-  TInstLink& link = ctx_.Link;
-  bool usable = false;
   bool isProtected = false;
-  if (IsAnalogFamily(link.Settings().InstType())) {
-    if (link.InstrumentReady()) {
-      // Code 0 is never valid: the answer tells whether a code is set.
-      const int state = link.ProtState(true, 0);
-      usable = state != protstate::Failure;
-      isProtected = state != protstate::Accepted;
-    }
-  } else {
-    std::int32_t flag = 0;
-    std::int32_t r = 0;
-    {
-      TWaitCursor wait;
-      r = link.Switch().IsProtected(link.Port(), &flag);
-    }
-    usable = r <= 0;
-    isProtected = flag != 0;
-    if (r > 0)
-      ErrorBox(SwitchLinkError(r));
-  }
-  if (!usable)
+  if (session_.ProtectionState(isProtected) != TOutcome::Done)
     return false;
 
   OldCdLb->setVisible(isProtected);
@@ -150,7 +126,7 @@ void TSetProtectForm::OkBtnClick(QPushButton* sender) {
   std::int32_t oldCode = 1; // an unprotected instrument takes any code
   if (!OldCdEd->isHidden() && !ReadCode(OldCdEd, oldCode))
     return;
-  if (!ChangeProtCode(ctx_, oldCode, newCode))
+  if (session_.ChangeProtCode(oldCode, newCode) != TOutcome::Done)
     return;
   InfoBox("Transfer was successful!");
   accept();

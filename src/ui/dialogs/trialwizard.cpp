@@ -4,6 +4,7 @@
 
 #include "core/insttypes.h"
 #include "core/settings.h"
+#include "session/session.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
 #include "ui/dialogs/wizardcommon.h"
@@ -16,15 +17,15 @@ TTrialWizard::TTrialWizard(IDialogHost& host, const QString& objectName)
 }
 
 bool TTrialWizard::Prepare() {
-  TSettings& sett = host_.Settings();
+  TSettings& sett = host_.Session().Settings();
   analog_ = IsAnalogFamily(sett.InstType());
   if (analog_) {
-    if (!host_.WizardBackup())
+    if (host_.Session().BackupAndWrite() != TOutcome::Done)
       return false;
     restorePending_ = true;
     return true;
   }
-  if (!host_.RequireReadData())
+  if (!host_.Session().RequireReadData())
     return false;
   host_.TrialSwitchRecord() = sett.Switch;
   return true;
@@ -87,7 +88,7 @@ void TTrialWizard::OkBtnClick() {
     if (!host_.TakeWizardValue(Target(), value))
       return;
   } else {
-    host_.Settings().Switch = host_.TrialSwitchRecord();
+    host_.Session().Settings().Switch = host_.TrialSwitchRecord();
     host_.WriteSetToField_();
   }
   accept();
@@ -97,7 +98,7 @@ void TTrialWizard::CloseWork(int) {
   // Closing is never refused; a restore that fails has been reported.
   if (restorePending_) {
     restorePending_ = false;
-    host_.WizardRestore();
+    host_.Session().Restore();
   }
 }
 

@@ -7,6 +7,7 @@
 #include "core/insttypes.h"
 #include "core/records.h"
 #include "core/settings.h"
+#include "session/session.h"
 #include "tools/fatal.h"
 #include "ui/controls/radiogroup.h"
 #include "ui/dialogs/dialoghost.h"
@@ -58,8 +59,8 @@ void TTyOfInstFrm_::FormCreate() {
   for (int type = 1; type <= MaxInstType; ++type)
     names << QString::fromStdString(InstTypeName(type));
   InstTypeGr->SetItems(names);
-  SetInstr(host_.Prefs().LastInstType);
-  InstTypeGr->setEnabled(!host_.Settings().ConfigRead());
+  SetInstr(host_.Session().Prefs().LastInstType);
+  InstTypeGr->setEnabled(!host_.Session().Settings().ConfigRead());
   OkBtn->setEnabled(InstTypeGr->isEnabled());
 }
 
@@ -77,7 +78,7 @@ std::uint8_t TTyOfInstFrm_::GetInstr() const {
 }
 
 void TTyOfInstFrm_::OkBtnClick() {
-  host_.Settings().SetInstType(GetInstr());
+  host_.Session().Settings().SetInstType(GetInstr());
   accept();
 }
 

@@ -260,7 +260,7 @@ QPrinter& PreparePrinter(QPrinter& printer, const QString& title) {
 bool TMainForm::ReportRefused() {
   // The printout shows the configuration just read or written, of an instrument whose identity
   // was read with it; a type set by hand since then has no such configuration.
-  const bool allowed = Ready() && PrintAllowed && sett->InstType() >= 1 &&
+  const bool allowed = Ready() && PrintAllowed() && sett->InstType() >= 1 &&
                        sett->InstType() <= MaxInstType && sett->InstInfo.TypeWithoutInfo == 0;
   if (!allowed)
     WarningBox(PrintoutRefusedText);

@@ -40,7 +40,7 @@ int TakeReportShots(const QString& folder, const QTemporaryDir& dir) {
         .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
     TMainForm form(file);
     form.show();
-    if (!form.ReadData() || !form.PrintAllowed)
+    if (form.Session().Read() != TOutcome::Done || !form.PrintAllowed())
       ++failures;
 
     TSettingsReport report;

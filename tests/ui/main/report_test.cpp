@@ -107,7 +107,7 @@ protected:
     StartBench(Instrument(type, extra));
     TMainForm& f = Open(records);
     f.ReadBtn->click();
-    EXPECT_TRUE(f.PrintAllowed) << (port.messages.empty() ? "" : port.Texts().front());
+    EXPECT_TRUE(f.PrintAllowed()) << (port.messages.empty() ? "" : port.Texts().front());
     port.Clear();
     return f;
   }
@@ -542,7 +542,7 @@ TEST_F(ReportTest, EveryCommandRefusesWhatWasNotJustReadOrWritten) {
        true,
        [this](TMainForm& f) {
          StartBench(Instrument(10, "FaultAnswer = A204:5"));
-         f.ReopenLink();
+         f.Session().ReopenLink();
          f.ReadBtn->click();
        },
        {{"Error",
@@ -552,7 +552,7 @@ TEST_F(ReportTest, EveryCommandRefusesWhatWasNotJustReadOrWritten) {
        true,
        [this](TMainForm& f) {
          StartBench(Instrument(9, "FaultNewer = yes"));
-         f.ReopenLink();
+         f.Session().ReopenLink();
          f.ReadBtn->click();
        },
        {{"Warning", "Compensation algorithm is not supported!\r\rThe actual settings can not be "
@@ -588,7 +588,7 @@ TEST_F(ReportTest, EveryCommandRefusesWhatWasNotJustReadOrWritten) {
     port.Clear();
     c.step(f);
     EXPECT_EQ(port.messages, c.messages);
-    EXPECT_EQ(f.PrintAllowed, c.stillAllowed);
+    EXPECT_EQ(f.PrintAllowed(), c.stillAllowed);
     for (QAction* command : {f.Print, f.ActPrintPreview, f.ActSavePdf}) {
       SCOPED_TRACE(command->objectName().toStdString());
       port.Clear();
@@ -623,7 +623,7 @@ TEST_F(ReportTest, CancellingThePrintDialogPrintsNothing) {
     EXPECT_EQ(script.Played(), 1);
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_EQ(port.messages, Msgs{});
-    EXPECT_TRUE(f.PrintAllowed) << "cancelling changes nothing shown";
+    EXPECT_TRUE(f.PrintAllowed()) << "cancelling changes nothing shown";
   }
 }
 
@@ -632,10 +632,10 @@ TEST_F(ReportTest, CancellingThePrintDialogPrintsNothing) {
 TEST_F(ReportTest, PrintAfterAWriteThroughThePrintDialog) {
   TMainForm& f = ReadOn(10);
   Enter(f.HoseLenEd, QStringLiteral("2.5"));
-  EXPECT_FALSE(f.PrintAllowed);
+  EXPECT_FALSE(f.PrintAllowed());
   f.WriteBtn->click();
   EXPECT_EQ(port.messages, (Msgs{{"Info", "Transfer was successful!"}}));
-  ASSERT_TRUE(f.PrintAllowed);
+  ASSERT_TRUE(f.PrintAllowed());
   port.Clear();
   const QString pdf = Path(QStringLiteral("printed.pdf"));
   TDialogScript script;
@@ -754,7 +754,7 @@ TEST_F(ReportTest, GermanInchesOfWaterAndVelocityStillFitOnePage) {
     TMainForm& f = ReadOn(type, r);
     if (type != 9) {
       ((type <= 8) ? f.ChBVelocity : f.VelocityChB)->setChecked(true);
-      f.PrintAllowed = true; // as read, in velocity mode
+      f.Session().SetLastTransferForTest(true); // as read, in velocity mode
     }
     ExpectFitsAsLaidOut(f);
     if (type != 4 && type != 11)

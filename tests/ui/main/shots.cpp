@@ -78,7 +78,7 @@ int TakeReadShots(const QString& folder, const QTemporaryDir& dir) {
         .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
     TMainForm form(file);
     form.show();
-    if (!form.ReadData())
+    if (form.Session().Read() != TOutcome::Done)
       ++failures;
     bench.Advance(5000);
     form.TimReadNoDataSuppr->stop();
@@ -144,7 +144,7 @@ int TakeDialogShots(const QString& folder, const QTemporaryDir& dir) {
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
       ++failures;
-    if (!form.ReadData())
+    if (form.Session().Read() != TOutcome::Done)
       ++failures;
     auto path = [&](const char* what) {
       return QDir(folder).filePath(QStringLiteral("dialog-%1.png").arg(QLatin1String(what)));
