@@ -1,0 +1,29 @@
+// dtool: the command line of DToolPc, for production lines and service shops.
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#define DTOOL_ISATTY(fd) _isatty(fd)
+#else
+#include <unistd.h>
+#define DTOOL_ISATTY(fd) isatty(fd)
+#endif
+
+#include "cli/cliargs.h"
+#include "cli/commands.h"
+#include "cli/setfileprefs.h"
+#include "tools/progtools.h"
+
+int main(int argc, char* argv[]) {
+  dtool::cli::TCliEnvironment env;
+  for (int i = 1; i < argc; ++i)
+    env.Args.emplace_back(argv[i]);
+  if (const char* code = std::getenv(dtool::cli::CodeVariable))
+    env.CodeValue = code;
+  env.Interactive = DTOOL_ISATTY(0) != 0;
+  env.SetFile = dtool::GetProgPfad() + dtool::cli::SetFileBaseName;
+  return dtool::cli::RunCli(env, std::cout);
+}
