@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -75,13 +76,20 @@ private:
   bool interactive_;
 };
 
-// ---- Values as the file shows them ----
+std::string NeedCodeText() {
+  return "The instrument needs its protection code: give --code or set " +
+         std::string(CodeVariable) + ".";
+}
 
-std::string ShownText(const TConfigField& f, double stored, const TViewUnits& units) {
+// ---- Values as the file holds them ----
+
+// A value as the configuration file writes it: reals in their storage unit, counts, flags
+// and display units as they stand.
+std::string FileText(const TConfigField& f, double stored) {
   switch (f.Type) {
   case TValueType::Real:
   case TValueType::Single:
-    return FormatGeneralReal(ShownValue(f, stored, units));
+    return FormatGeneralReal(stored);
   case TValueType::Integer:
     return std::to_string(static_cast<long long>(stored));
   case TValueType::Flag:
@@ -94,11 +102,28 @@ std::string ShownText(const TConfigField& f, double stored, const TViewUnits& un
   return u <= unit::Last ? UnitText(u) : std::to_string(u);
 }
 
-std::string UnitSuffix(const TConfigField& f, const TViewUnits& units) {
+// The storage unit of a real, empty for the other values and for factors.
+std::string StorageUnitText(const TConfigField& f) {
   if (f.Type != TValueType::Real && f.Type != TValueType::Single)
     return {};
-  const TUnit u = ShownUnit(f, units);
-  return u == unit::None ? std::string() : UnitText(u);
+  if (f.Kind == TUnitKind::AnalogSignal)
+    return UnitText(unit::mA);
+  return f.StorageUnit <= unit::Last ? UnitText(f.StorageUnit) : std::string();
+}
+
+// The value with its unit as the file holds it and, when the file names another unit for
+// its kind, in that unit as well: "0.3 m (11.8110236220472 inch)".
+std::string ValueText(const TConfigField& f, double stored, const TViewUnits& units) {
+  std::string text = FileText(f, stored);
+  const std::string storageUnit = StorageUnitText(f);
+  if (storageUnit.empty())
+    return text;
+  text += " " + storageUnit;
+  const TUnit shown = ShownUnit(f, units);
+  const std::string shownUnit = shown <= unit::Last ? UnitText(shown) : std::string();
+  if (!shownUnit.empty() && shownUnit != storageUnit)
+    text += " (" + FormatGeneralReal(ShownValue(f, stored, units)) + " " + shownUnit + ")";
+  return text;
 }
 
 bool IsVelocityField(const TConfigField& f) {
@@ -134,6 +159,8 @@ private:
   int Fail(int status, const std::string& line);
   int Finish(int status, TJsonObject json);
   int OutcomeStatus(TOutcome outcome) const;
+  // A code prompt that could not be shown: tells why the operation stopped.
+  void ExplainCodePrompt(TOutcome outcome);
   // Opens the port and waits, within --wait, for an instrument that answers and is ready.
   int Connect();
   // Connect and read the whole configuration.
@@ -142,8 +169,7 @@ private:
   bool FitsInstrument(const TConfig& config);
   std::string DiffLine(const TParamDiff& d, const TViewUnits& units, const char* a,
                        const char* b) const;
-  std::string DiffJson(const std::vector<TParamDiff>& diffs, const TViewUnits& units, const char* a,
-                       const char* b) const;
+  std::string DiffJson(const std::vector<TParamDiff>& diffs, const char* a, const char* b) const;
 
   int Info();
   int Read();
@@ -184,6 +210,16 @@ int TRun::Finish(int status, TJsonObject json) {
   all.Raw("messages", messages.Text());
   out_ << all.Text() << '\n';
   return status;
+}
+
+void TRun::ExplainCodePrompt(TOutcome outcome) {
+  // Without a terminal the code prompt was not shown: say what was missing or wrong.
+  if (outcome != TOutcome::Declined || view_.codeAsked == 0)
+    return;
+  if (args_.Code)
+    port_.WarningBox(WrongProtCodeText);
+  else
+    port_.ErrorBox(NeedCodeText(), false);
 }
 
 int TRun::OutcomeStatus(TOutcome outcome) const {
@@ -231,8 +267,7 @@ int TRun::Connect() {
     if (Clock::now() >= deadline) {
       // The session's own check says why, in its words.
       if (type == 0)
-        return Fail(exitcode::NoInstrument, LinkFormat("No known instrument connected! (COM%d)",
-                                                       static_cast<int>(prefs_.ComPort)));
+        return Fail(exitcode::NoInstrument, "No known instrument connected!");
       link.InstrumentReady();
       return Fail(exitcode::NoInstrument, "");
     }
@@ -275,21 +310,19 @@ bool TRun::FitsInstrument(const TConfig& config) {
 
 std::string TRun::DiffLine(const TParamDiff& d, const TViewUnits& units, const char* a,
                            const char* b) const {
-  const std::string unit = UnitSuffix(*d.Field, units);
-  const std::string sep = unit.empty() ? "" : " ";
-  return std::string(d.Field->Name) + ": " + a + " " + ShownText(*d.Field, d.A, units) + sep +
-         unit + ", " + b + " " + ShownText(*d.Field, d.B, units) + sep + unit;
+  return std::string(d.Field->Name) + ": " + a + " " + ValueText(*d.Field, d.A, units) + ", " + b +
+         " " + ValueText(*d.Field, d.B, units);
 }
 
-std::string TRun::DiffJson(const std::vector<TParamDiff>& diffs, const TViewUnits& units,
-                           const char* a, const char* b) const {
+std::string TRun::DiffJson(const std::vector<TParamDiff>& diffs, const char* a,
+                           const char* b) const {
   TJsonArray list;
   for (const TParamDiff& d : diffs)
     list.Raw(TJsonObject()
                  .Str("key", d.Field->Name)
-                 .Str(a, ShownText(*d.Field, d.A, units))
-                 .Str(b, ShownText(*d.Field, d.B, units))
-                 .Str("unit", UnitSuffix(*d.Field, units))
+                 .Str(a, FileText(*d.Field, d.A))
+                 .Str(b, FileText(*d.Field, d.B))
+                 .Str("unit", StorageUnitText(*d.Field))
                  .Text());
   return list.Text();
 }
@@ -372,8 +405,8 @@ int TRun::Read() {
     const double v = FieldValue(f, config.Params);
     params.Raw(TJsonObject()
                    .Str("key", f.Name)
-                   .Str("value", ShownText(f, v, config.Units))
-                   .Str("unit", UnitSuffix(f, config.Units))
+                   .Str("value", FileText(f, v))
+                   .Str("unit", StorageUnitText(f))
                    .Text());
   }
   json.Raw("parameters", params.Text());
@@ -399,10 +432,7 @@ int TRun::Write() {
   options.AskOverwrite = false;
   options.ReportSuccess = false;
   const TOutcome outcome = s.Write(options);
-  if (outcome == TOutcome::Declined && view_.codeAsked > 0)
-    port_.ErrorBox("The instrument needs its protection code: give --code or set " +
-                       std::string(CodeVariable) + ".",
-                   false);
+  ExplainCodePrompt(outcome);
 
   // What the instrument holds now, whatever the write did.
   const TOutcome readBack = s.Read();
@@ -416,25 +446,26 @@ int TRun::Write() {
   }
   const TParamRecords after = RecordsOf(sett);
   const std::vector<TParamDiff> changed = Differences(sett, before, after);
-  const std::vector<TParamDiff> differ = Differences(sett, config->Params, after);
+  const std::vector<TParamDiff> differ = Differences(sett, after, config->Params);
   const TViewUnits& units = config->Units;
 
   TJsonObject json;
   json.Num("type", sett.InstType())
       .Str("typeName", sett.InstTypeName())
       .Str("serial", sett.InstInfo.SerialNr.Get())
-      .Raw("changed", DiffJson(changed, units, "from", "to"))
-      .Raw("differences", DiffJson(differ, units, "instrument", "file"));
-  if (!args_.Json) {
+      .Raw("changed", DiffJson(changed, "from", "to"))
+      .Raw("differences", DiffJson(differ, "instrument", "file"));
+  const bool nothingTried = changed.empty() && OutcomeStatus(outcome) == exitcode::ProtCode;
+  if (!args_.Json && !nothingTried) {
     for (const TParamDiff& d : changed) {
-      const std::string unit = UnitSuffix(*d.Field, units);
-      const std::string sep = unit.empty() ? "" : " ";
-      out_ << d.Field->Name << ": " << ShownText(*d.Field, d.A, units) << sep << unit << " -> "
-           << ShownText(*d.Field, d.B, units) << sep << unit << '\n';
+      out_ << d.Field->Name << ": " << ValueText(*d.Field, d.A, units) << " -> "
+           << ValueText(*d.Field, d.B, units) << '\n';
     }
     if (changed.empty())
       out_ << "No parameter changed.\n";
   }
+  if (nothingTried)
+    return Finish(exitcode::ProtCode, json);
   if (outcome != TOutcome::Done) {
     std::string line = "Write data failed (" + OutcomeText(outcome) + "). ";
     if (changed.empty()) {
@@ -477,7 +508,7 @@ int TRun::Diff() {
   TJsonObject json;
   json.Num("type", sett.InstType())
       .Str("typeName", sett.InstTypeName())
-      .Raw("differences", DiffJson(differ, config->Units, "instrument", "file"));
+      .Raw("differences", DiffJson(differ, "instrument", "file"));
   return Finish(differ.empty() ? exitcode::Ok : exitcode::Refused, json);
 }
 
@@ -490,8 +521,9 @@ int TRun::Zero() {
   port_.SetAnswer(true);
   const TOutcome outcome = session_->CalibrateZero();
   port_.SetAnswer(false);
+  ExplainCodePrompt(outcome);
   if (outcome != TOutcome::Done)
-    return Fail(OutcomeStatus(outcome), "Zero calibration failed: " + OutcomeText(outcome));
+    return Fail(OutcomeStatus(outcome), ""); // the calibration has told why
   return Finish(exitcode::Ok, TJsonObject().Bool("calibrated", true));
 }
 
