@@ -626,7 +626,9 @@ int TRun::Execute() {
     break;
   case TCommand::Report:
     name_ = "report";
-    status = Fail(exitcode::Usage, "report is not available in this build");
+    // The report's texts come from the main window's controls; dtool has no window.
+    status = Fail(exitcode::Usage, "dtool cannot make the settings report: save it as a PDF with "
+                                   "DToolPc (File > Save as PDF...)");
     break;
   }
   session_.reset();

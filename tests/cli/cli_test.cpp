@@ -376,6 +376,66 @@ TEST_F(DtoolTest, WriteFailingPartWayNamesWhatReachedTheInstrument) {
   EXPECT_EQ(ValueOf(ReadConfig(1), "Hose_length"), ValueOf(original, "Hose_length"));
 }
 
+// ---- Zero calibration and live readings ----
+
+// The zero takes the sensor's offset out and is stored: a later run reads without it. On a
+// protected instrument the calibration needs the code like a write.
+TEST_F(DtoolTest, ZeroCalibrationTakesTheOffsetOutForGood) {
+  std::string bench = Bench;
+  bench.insert(bench.find("[COM2]"), "Pressure = 42\nSensorOffset = 0.6\n");
+  bench.insert(bench.find("[COM4]"), "Pressure = -12.5\nSensorOffset = 0.4\n");
+  WriteText("bench.ini", bench);
+  struct {
+    const char* Port;
+    QStringList CodeArgs;
+    const char* Zeroed; // the pressure at the ports, read exactly once the zero is taken
+  } const cases[] = {
+      {"1", {}, "Pressure: 42.00 Pa\n"},
+      {"3", {"--code", "4711"}, "Pressure: -12.50 Pa\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Port);
+    const QStringList live = {"live", "--count", "1", "--port", c.Port};
+    const std::string before = Run(live).Out;
+    EXPECT_NE(before, c.Zeroed);
+    EXPECT_EQ(before.substr(0, 10), "Pressure: ");
+    if (!c.CodeArgs.isEmpty()) {
+      const TResult refused = Run({"zero", "--port", c.Port});
+      EXPECT_EQ(refused.Exit, 4) << ::testing::PrintToString(refused);
+      EXPECT_EQ(Run(live).Out, before);
+    }
+    const TResult zero = Run(QStringList{"zero", "--port", c.Port} + c.CodeArgs);
+    EXPECT_EQ(zero.Exit, 0) << ::testing::PrintToString(zero);
+    EXPECT_NE(zero.Err.find("Zero calibration was successful!"), std::string::npos) << zero.Err;
+    // A later run: the zero was stored.
+    EXPECT_EQ(Run(live).Out, c.Zeroed);
+  }
+}
+
+TEST_F(DtoolTest, LiveShowsReadingsInTheSettingsFileUnits) {
+  std::string bench = Bench;
+  bench.insert(bench.find("[COM2]"), "Pressure = 150\n");
+  WriteText("bench.ini", bench);
+  EXPECT_EQ(Run({"live", "--count", "2"}).Out, "Pressure: 150.00 Pa\nPressure: 150.00 Pa\n");
+  TSetFileRecords records;
+  TSettings sett(nullptr);
+  sett.SetDefaults(false, false);
+  records.Class1 = sett.Class1;
+  records.Class23 = sett.Class23;
+  records.Switch = sett.Switch;
+  records.Prefs.ComPort = 1;
+  records.Prefs.PressUnit = unit::mbar;
+  records.Prefs.VelocityUnit = unit::m_s;
+  records.Prefs.AtmUnit = unit::hPa;
+  records.Prefs.HoseUnit = unit::m;
+  records.Prefs.MovAverFilt = 1;
+  const TSetFileImage image = BuildSetFileImage(records);
+  WriteText("DToolPc.SET", std::string(reinterpret_cast<const char*>(image.data()), image.size()));
+  const TResult r = Run({"live", "--count", "1"});
+  EXPECT_EQ(r.Exit, 0) << ::testing::PrintToString(r);
+  EXPECT_EQ(r.Out, "Pressure: 1.5000 mbar\n");
+}
+
 // ---- Machine-readable output ----
 
 TEST_F(DtoolTest, JsonOutputOfEveryCommandParses) {
