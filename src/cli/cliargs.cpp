@@ -188,6 +188,7 @@ Commands:
   diff FILE         show what differs between the instrument and the file
   zero              calibrate the instrument's zero
   live [--count N]  show N readings (default 5)
+  report --pdf OUT  save the settings report of the instrument as a PDF
 
 Options:
   --port N          COM port 1..8 (default: the port of the settings file DToolPc.SET)

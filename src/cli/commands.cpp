@@ -177,6 +177,7 @@ private:
   int Diff();
   int Zero();
   int Live();
+  int Report();
 
   const TCliArgs& args_;
   const TCliEnvironment& env_;
@@ -592,6 +593,29 @@ int TRun::Live() {
   return Finish(exitcode::Ok, TJsonObject().Raw("readings", readings.Text()));
 }
 
+int TRun::Report() {
+  // The report's texts are those of the main window's controls: a build without the windows
+  // has none.
+  if (!env_.MakeReport)
+    return Fail(exitcode::Usage, "this dtool was built without the settings report: save it "
+                                 "as a PDF with DToolPc (File > Save as PDF...)");
+  // The port and the instrument are checked here, where nothing waits for an operator.
+  if (const int status = Connect(); status != exitcode::Ok)
+    return status;
+  const std::string logFile = session_->LogFile();
+  session_.reset();
+  TReportRequest request;
+  request.Port = prefs_.ComPort;
+  request.SetFile = env_.SetFile;
+  request.LogFile = logFile;
+  request.Output = args_.Output;
+  const int status = env_.MakeReport(request);
+  TJsonObject json;
+  if (status == exitcode::Ok)
+    json.Str("file", args_.Output);
+  return Finish(status, json);
+}
+
 int TRun::Execute() {
   SetLinkDispatcher(&dispatcher_);
   if (std::optional<TPreferences> p = ReadSetFilePrefs(env_.SetFile))
@@ -626,9 +650,7 @@ int TRun::Execute() {
     break;
   case TCommand::Report:
     name_ = "report";
-    // The report's texts come from the main window's controls; dtool has no window.
-    status = Fail(exitcode::Usage, "dtool cannot make the settings report: save it as a PDF with "
-                                   "DToolPc (File > Save as PDF...)");
+    status = Report();
     break;
   }
   session_.reset();

@@ -16,6 +16,9 @@
 #include "cli/commands.h"
 #include "cli/setfileprefs.h"
 #include "tools/progtools.h"
+#ifdef DTOOL_CLI_REPORT
+#include "cli/report/clireport.h"
+#endif
 
 int main(int argc, char* argv[]) {
   dtool::cli::TCliEnvironment env;
@@ -25,5 +28,8 @@ int main(int argc, char* argv[]) {
     env.CodeValue = code;
   env.Interactive = DTOOL_ISATTY(0) != 0;
   env.SetFile = dtool::GetProgPfad() + dtool::cli::SetFileBaseName;
+#ifdef DTOOL_CLI_REPORT
+  env.MakeReport = dtool::cli::MakeSettingsReport;
+#endif
   return dtool::cli::RunCli(env, std::cout);
 }

@@ -19,6 +19,7 @@
 
 #include "core/settings.h"
 #include "link/linkloader.h"
+#include "support/pdftools.h"
 
 namespace dtool {
 namespace {
@@ -79,6 +80,11 @@ protected:
          {QStringLiteral("dtool"), QStringLiteral("DDatDll") + suffix,
           QStringLiteral("DSwitch") + suffix, QStringLiteral("DBench") + suffix})
       ASSERT_TRUE(CopyInto(bin.filePath(name), dir.path())) << name.toStdString();
+    // The help files, as beside an installed program: the report's main window looks for them.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Help")));
+    for (const QString& name : QDir(bin.filePath(QStringLiteral("Help"))).entryList(QDir::Files))
+      ASSERT_TRUE(CopyInto(bin.filePath(QStringLiteral("Help/") + name),
+                           QDir(dir.path()).filePath(QStringLiteral("Help"))));
     WriteText("bench.ini", Bench);
   }
 
@@ -434,6 +440,55 @@ TEST_F(DtoolTest, LiveShowsReadingsInTheSettingsFileUnits) {
   const TResult r = Run({"live", "--count", "1"});
   EXPECT_EQ(r.Exit, 0) << ::testing::PrintToString(r);
   EXPECT_EQ(r.Out, "Pressure: 1.5000 mbar\n");
+}
+
+// ---- Settings report ----
+
+// The report reads the instrument as the main window does and leaves the settings file beside
+// the program as it was.
+TEST_F(DtoolTest, ReportOfTheInstrumentAsAPdf) {
+  WriteText("job.ini", WithValue(ReadConfig(1), "Hose_length", "2.5"));
+  ASSERT_EQ(Run({"write", "job.ini"}).Exit, 0);
+  TSetFileRecords records;
+  TSettings sett(nullptr);
+  sett.SetDefaults(false, false);
+  records.Class1 = sett.Class1;
+  records.Class23 = sett.Class23;
+  records.Switch = sett.Switch;
+  records.Prefs.ComPort = 4;
+  records.Prefs.PressUnit = unit::Pa;
+  records.Prefs.VelocityUnit = unit::m_s;
+  records.Prefs.AtmUnit = unit::hPa;
+  records.Prefs.HoseUnit = unit::m;
+  records.Prefs.MovAverFilt = 1;
+  const TSetFileImage image = BuildSetFileImage(records);
+  const std::string setFile(reinterpret_cast<const char*>(image.data()), image.size());
+  WriteText("DToolPc.SET", setFile);
+
+  const TResult r = Run({"report", "--pdf", "out.pdf", "--port", "1", "--json"});
+  ASSERT_EQ(r.Exit, 0) << ::testing::PrintToString(r);
+  EXPECT_EQ(r.Err, "");
+  EXPECT_EQ(JsonOf(r)["result"].toObject()["file"].toString(), "out.pdf");
+  const test::TPdfInfo info = test::PdfInfo(Path("out.pdf"));
+  ASSERT_EQ(info.Error, "");
+  EXPECT_EQ(info.Pages, 1);
+  EXPECT_EQ(info.Title, "DravonDat 1001010 - Instrument configuration");
+  QString error;
+  const QString text = test::PdfText(Path("out.pdf"), &error);
+  ASSERT_EQ(error, "");
+  EXPECT_TRUE(text.contains(QRegularExpression("Std. Hose length +2.50 m"))) << text.toStdString();
+  EXPECT_EQ(ReadText("DToolPc.SET"), setFile);
+
+  // Without a port or an instrument there is no report, and no file.
+  const TResult none = Run({"report", "--pdf", "none.pdf", "--port", "6"});
+  EXPECT_EQ(none.Exit, 2) << ::testing::PrintToString(none);
+  EXPECT_EQ(none.Err, "COMPORT 6 could not be opened!\n");
+  EXPECT_FALSE(QFile::exists(Path("none.pdf")));
+  const TResult unwritable = Run({"report", "--pdf", "no/such/folder/out.pdf", "--port", "1"});
+  EXPECT_EQ(unwritable.Exit, 2) << ::testing::PrintToString(unwritable);
+  EXPECT_NE(unwritable.Err.find("Unable to write file \"no/such/folder/out.pdf\"!"),
+            std::string::npos)
+      << unwritable.Err;
 }
 
 // ---- Machine-readable output ----
