@@ -45,6 +45,11 @@ Serial = 4004009
 RangeMax = 500
 [COM6]
 Available = no
+[COM7]
+Instrument = DravonSwitch
+Serial = 4004010
+RangeMax = 500
+ProtectionCode = 4711
 )";
 
 struct TResult {
@@ -245,37 +250,42 @@ TEST_F(DtoolTest, ShowsValuesAlsoInTheUnitsTheFileNames) {
 
 // ---- Protection code ----
 
+// Both families: a transmitter and a switch, each with the code 4711.
 TEST_F(DtoolTest, ProtectedInstrumentTakesItsCodeFromTheCommandOrTheEnvironment) {
-  const std::string original = ReadConfig(3);
-  WriteText("job.ini", WithValue(original, "Humidity", "65"));
+  for (const int portNumber : {3, 7}) {
+    SCOPED_TRACE(portNumber);
+    const QString port = QString::number(portNumber);
+    const std::string original = ReadConfig(portNumber);
+    WriteText("job.ini", WithValue(original, "Humidity", "65"));
 
-  // No code: one clear line, exit 4, nothing written.
-  TResult r = Run({"write", "job.ini", "--port", "3"});
-  EXPECT_EQ(r.Exit, 4) << ::testing::PrintToString(r);
-  EXPECT_NE(r.Err.find("needs its protection code: give --code or set DTOOL_CODE"),
-            std::string::npos)
-      << r.Err;
-  EXPECT_EQ(ValueOf(ReadConfig(3), "Humidity"), ValueOf(original, "Humidity"));
+    // No code: one clear line, exit 4, nothing written.
+    TResult r = Run({"write", "job.ini", "--port", port});
+    EXPECT_EQ(r.Exit, 4) << ::testing::PrintToString(r);
+    EXPECT_NE(r.Err.find("needs its protection code: give --code or set DTOOL_CODE"),
+              std::string::npos)
+        << r.Err;
+    EXPECT_EQ(ValueOf(ReadConfig(portNumber), "Humidity"), ValueOf(original, "Humidity"));
 
-  // A wrong code: the instrument's words.
-  r = Run({"write", "job.ini", "--port", "3", "--code", "1234"});
-  EXPECT_EQ(r.Exit, 4) << ::testing::PrintToString(r);
-  EXPECT_NE(r.Err.find("The \"protection code\" you have entered is wrong."), std::string::npos)
-      << r.Err;
-  EXPECT_EQ(ValueOf(ReadConfig(3), "Humidity"), ValueOf(original, "Humidity"));
+    // A wrong code: the instrument's words.
+    r = Run({"write", "job.ini", "--port", port, "--code", "1234"});
+    EXPECT_EQ(r.Exit, 4) << ::testing::PrintToString(r);
+    EXPECT_NE(r.Err.find("The \"protection code\" you have entered is wrong."), std::string::npos)
+        << r.Err;
+    EXPECT_EQ(ValueOf(ReadConfig(portNumber), "Humidity"), ValueOf(original, "Humidity"));
 
-  // A wrong code in the environment fails the same way; the right one writes.
-  r = Run({"write", "job.ini", "--port", "3"}, {{"DTOOL_CODE", "4712"}});
-  EXPECT_EQ(r.Exit, 4) << ::testing::PrintToString(r);
-  r = Run({"write", "job.ini", "--port", "3"}, {{"DTOOL_CODE", "4711"}});
-  EXPECT_EQ(r.Exit, 0) << ::testing::PrintToString(r);
-  EXPECT_EQ(ValueOf(ReadConfig(3), "Humidity"), "65");
+    // A wrong code in the environment fails the same way; the right one writes.
+    r = Run({"write", "job.ini", "--port", port}, {{"DTOOL_CODE", "4712"}});
+    EXPECT_EQ(r.Exit, 4) << ::testing::PrintToString(r);
+    r = Run({"write", "job.ini", "--port", port}, {{"DTOOL_CODE", "4711"}});
+    EXPECT_EQ(r.Exit, 0) << ::testing::PrintToString(r);
+    EXPECT_EQ(ValueOf(ReadConfig(portNumber), "Humidity"), "65");
 
-  // --code wins over the environment.
-  WriteText("job.ini", WithValue(original, "Humidity", "70"));
-  r = Run({"write", "job.ini", "--port", "3", "--code", "4711"}, {{"DTOOL_CODE", "1"}});
-  EXPECT_EQ(r.Exit, 0) << ::testing::PrintToString(r);
-  EXPECT_EQ(ValueOf(ReadConfig(3), "Humidity"), "70");
+    // --code wins over the environment.
+    WriteText("job.ini", WithValue(original, "Humidity", "70"));
+    r = Run({"write", "job.ini", "--port", port, "--code", "4711"}, {{"DTOOL_CODE", "1"}});
+    EXPECT_EQ(r.Exit, 0) << ::testing::PrintToString(r);
+    EXPECT_EQ(ValueOf(ReadConfig(portNumber), "Humidity"), "70");
+  }
 }
 
 // ---- Files that cannot go to the instrument ----
