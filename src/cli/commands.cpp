@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -618,8 +619,15 @@ int TRun::Report() {
 
 int TRun::Execute() {
   SetLinkDispatcher(&dispatcher_);
-  if (std::optional<TPreferences> p = ReadSetFilePrefs(env_.SetFile))
+  // No settings file is a first run; a damaged one is told, as the main window tells it, and
+  // its defaults are used.
+  if (std::optional<TPreferences> p = ReadSetFilePrefs(env_.SetFile)) {
     prefs_ = *p;
+  } else {
+    std::error_code ec;
+    if (std::filesystem::exists(env_.SetFile, ec))
+      port_.ErrorBox("The configuration data could not be read! ", false);
+  }
   if (args_.Port)
     prefs_.ComPort = *args_.Port;
   int status = exitcode::Ok;

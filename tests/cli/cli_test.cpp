@@ -628,6 +628,13 @@ TEST_F(DtoolTest, DefaultPortComesFromTheSettingsFile) {
   // The settings file's units name the file's units.
   EXPECT_EQ(ValueOf(Run({"read"}).Out, "Unit_diff_press"), "mbar");
   EXPECT_NE(Run({"info", "--port", "2"}).Out.find("Dravon-STV"), std::string::npos);
+
+  // A damaged file is told, and its defaults (COM1) are used.
+  WriteText("DToolPc.SET", "short");
+  const TResult damaged = Run({"info"});
+  EXPECT_EQ(damaged.Exit, 0) << ::testing::PrintToString(damaged);
+  EXPECT_EQ(damaged.Err, "The configuration data could not be read!\n");
+  EXPECT_NE(damaged.Out.find("DravonDat"), std::string::npos) << damaged.Out;
 }
 
 // An instrument powered up just before: --wait covers its start-up.
