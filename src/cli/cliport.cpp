@@ -40,6 +40,7 @@ int TCliPort::ErrorBox(const std::string& text, bool yesNo) {
     return IdOk;
   }
   Tell("question", text, answer_ ? " -> Yes" : " -> No");
+  declined_ += answer_ ? 0 : 1;
   return answer_ ? IdYes : IdNo;
 }
 
@@ -56,6 +57,7 @@ void TCliPort::InfoBox(const std::string& text, bool /*secondDefault*/) {
 
 bool TCliPort::QuestionBox(const std::string& text, bool /*defaultYes*/) {
   Tell("question", text, answer_ ? " -> Yes" : " -> No");
+  declined_ += answer_ ? 0 : 1;
   return answer_;
 }
 

@@ -29,12 +29,15 @@ public:
     std::string Text; // "\r" made line breaks, trailing blanks removed
   };
   const std::vector<TMessage>& Messages() const { return messages_; }
+  // How many questions were answered No.
+  int Declined() const { return declined_; }
 
 private:
   void Tell(const std::string& kind, const std::string& text, const std::string& suffix = {});
 
   bool answer_ = false;
   bool quietInfo_ = false;
+  int declined_ = 0;
   TCursor cursor_ = TCursor::Default;
   std::vector<TMessage> messages_;
 };

@@ -281,10 +281,16 @@ int TRun::Connect() {
 int TRun::ConnectAndRead() {
   if (const int status = Connect(); status != exitcode::Ok)
     return status;
+  const int declined = port_.Declined();
   const TOutcome outcome = session_->Read();
-  if (outcome != TOutcome::Done)
-    return Fail(OutcomeStatus(outcome), "Read data failed: " + OutcomeText(outcome));
-  return exitcode::Ok;
+  if (outcome == TOutcome::Done)
+    return exitcode::Ok;
+  // A correction the instrument needs is never made without the operator: dtool answers No.
+  if (port_.Declined() > declined)
+    return Fail(OutcomeStatus(outcome),
+                "Read data failed: dtool answers No to the question above; answer it with "
+                "DToolPc.");
+  return Fail(OutcomeStatus(outcome), "Read data failed: " + OutcomeText(outcome));
 }
 
 std::optional<TConfig> TRun::LoadFile(int& status) {

@@ -501,6 +501,27 @@ TEST_F(DtoolTest, ReportOfTheInstrumentAsAPdf) {
       << unwritable.Err;
 }
 
+// ---- Questions ----
+
+// A question of the instrument checks gets No without waiting for the keyboard: nothing is
+// corrected, and the command fails with a line that says so.
+TEST_F(DtoolTest, QuestionsAreAnsweredNoAndNothingIsCorrected) {
+  std::string bench = Bench;
+  bench.insert(bench.find("[COM3]"), "A109 = 0x0003\n");
+  WriteText("bench.ini", bench);
+  for (int run = 0; run < 2; ++run) {
+    const TResult r = Run({"read", "--port", "2"});
+    EXPECT_EQ(r.Exit, 2) << ::testing::PrintToString(r);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_NE(r.Err.find("The control flags (OOCC) A109 are set wrongly"), std::string::npos)
+        << r.Err;
+    EXPECT_NE(r.Err.find("as complex protocol string)? -> No\n"
+                         "Read data failed: dtool answers No to the question above"),
+              std::string::npos)
+        << r.Err;
+  }
+}
+
 // ---- Machine-readable output ----
 
 TEST_F(DtoolTest, JsonOutputOfEveryCommandParses) {
