@@ -29,6 +29,9 @@ using Clock = std::chrono::steady_clock;
 
 // How often an instrument that is not ready yet is asked again.
 constexpr auto PollPause = std::chrono::milliseconds(200);
+// How long after its configuration was read the switch's "no data" is not shown, as in the
+// main window.
+constexpr auto SwitchNoDataQuiet = std::chrono::milliseconds(5000);
 // How long live waits for a reading before it gives up.
 constexpr auto LiveTimeout = std::chrono::seconds(10);
 
@@ -39,6 +42,7 @@ public:
   explicit TCliView(bool interactive) : interactive_(interactive) {}
 
   void LiveReadingDue() override { ++liveDue; }
+  void SwitchConfigRead() override { switchConfigReadAt = Clock::now(); }
 
   bool AskProtCode(std::int32_t& code, const std::string& caption,
                    const std::string& label) override {
@@ -71,6 +75,8 @@ public:
 
   int liveDue = 0;
   int codeAsked = 0;
+  // When the switch's configuration was read last: it reports no data for a few seconds.
+  std::optional<Clock::time_point> switchConfigReadAt;
   bool ended = false;
 
 private:
@@ -565,6 +571,9 @@ int TRun::Live() {
     } else {
       code = s.Link()->Switch().GetPressInst(port, &value);
     }
+    if (!analog && code == swreading::NoData && view_.switchConfigReadAt &&
+        Clock::now() - *view_.switchConfigReadAt < SwitchNoDataQuiet)
+      continue;
     std::string text;
     const TUnit stored = velocity ? unit::m_s : unit::Pa;
     const TUnit shown = velocity ? prefs_.VelocityUnit : prefs_.PressUnit;

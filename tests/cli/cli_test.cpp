@@ -431,8 +431,11 @@ TEST_F(DtoolTest, ZeroCalibrationTakesTheOffsetOutForGood) {
 TEST_F(DtoolTest, LiveShowsReadingsInTheSettingsFileUnits) {
   std::string bench = Bench;
   bench.insert(bench.find("[COM2]"), "Pressure = 150\n");
+  bench.insert(bench.find("[COM6]"), "Pressure = 120\n");
   WriteText("bench.ini", bench);
   EXPECT_EQ(Run({"live", "--count", "2"}).Out, "Pressure: 150.00 Pa\nPressure: 150.00 Pa\n");
+  // The switch reports no data for a while after its configuration was read: not a reading.
+  EXPECT_EQ(Run({"live", "--count", "1", "--port", "4"}).Out, "Pressure: 120.00 Pa\n");
   TSetFileRecords records;
   TSettings sett(nullptr);
   sett.SetDefaults(false, false);
