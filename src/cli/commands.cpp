@@ -149,6 +149,22 @@ std::vector<TParamDiff> Differences(const TSettings& sett, const TParamRecords& 
   return diffs;
 }
 
+// The file's values that a class-1 instrument without velocity registers cannot take, as a
+// line; empty when there are none.
+std::string NotApplicableLine(const TSettings& sett, const TParamRecords& instrument,
+                              const TParamRecords& file) {
+  if (sett.GetInstClass() != ClassTransmitter || sett.Cap_level() >= 1)
+    return {};
+  std::string names;
+  for (const TParamDiff& d : DiffConfig(sett.GetInstClass(), instrument, file))
+    if (IsVelocityField(*d.Field))
+      names += std::string(names.empty() ? "" : ", ") + d.Field->Name;
+  if (names.empty())
+    return {};
+  return "The instrument has no velocity registers (capability level 0): the file's " + names +
+         " cannot go to it.";
+}
+
 TParamRecords RecordsOf(const TSettings& sett) {
   return TParamRecords{sett.Class1, sett.Class23, sett.Switch};
 }
@@ -439,6 +455,8 @@ int TRun::Write() {
   if (!FitsInstrument(*config))
     return exitcode::BadFile;
   const TParamRecords before = RecordsOf(sett);
+  if (const std::string line = NotApplicableLine(sett, before, config->Params); !line.empty())
+    port_.WarningBox(line);
   if (args_.Code)
     s.SetProtCode(*args_.Code);
   ApplyConfig(*config, sett);
@@ -516,6 +534,9 @@ int TRun::Diff() {
   if (!FitsInstrument(*config))
     return exitcode::BadFile;
   const std::vector<TParamDiff> differ = Differences(sett, RecordsOf(sett), config->Params);
+  if (const std::string line = NotApplicableLine(sett, RecordsOf(sett), config->Params);
+      !line.empty())
+    port_.WarningBox(line);
   if (!args_.Json)
     for (const TParamDiff& d : differ)
       out_ << DiffLine(d, config->Units, "instrument", "file") << '\n';

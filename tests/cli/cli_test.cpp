@@ -367,6 +367,28 @@ TEST_F(DtoolTest, ValueCorrectedByTheInstrumentFailsTheVerification) {
   EXPECT_EQ(diff.Out, "Hose_length: instrument 30 m, file 40 m\n");
 }
 
+// An older transmitter without velocity registers: a file with other velocity values is written
+// and verified without them, and says so.
+TEST_F(DtoolTest, VelocityValuesOfTheFileThatAnOlderTransmitterCannotTake) {
+  std::string file = WithValue(ReadConfig(1), "Velocity_n", "1.5");
+  file = WithValue(file, "Humidity", "45");
+  WriteText("job.ini", file);
+  std::string bench = Bench;
+  bench.insert(bench.find("[COM2]"), "CapLevel = 0\n");
+  WriteText("bench.ini", bench);
+  // An_velocity_to: the instrument the file was read from holds another value than an
+  // instrument without the registers keeps.
+  const std::string line = "The instrument has no velocity registers (capability level 0): the "
+                           "file's An_velocity_to, Velocity_n cannot go to it.\n";
+  const TResult write = Run({"write", "job.ini"});
+  EXPECT_EQ(write.Exit, 0) << ::testing::PrintToString(write);
+  EXPECT_EQ(write.Err, line);
+  EXPECT_EQ(write.Out, "Humidity: 50 %RH -> 45 %RH\nTransfer was successful!\n");
+  const TResult diff = Run({"diff", "job.ini"});
+  EXPECT_EQ(diff.Exit, 0) << ::testing::PrintToString(diff);
+  EXPECT_EQ(diff.Err, line);
+}
+
 // ---- A write that fails part-way ----
 
 TEST_F(DtoolTest, WriteFailingPartWayNamesWhatReachedTheInstrument) {
