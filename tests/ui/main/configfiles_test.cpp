@@ -24,6 +24,8 @@
 #include "tools/options.h"
 #include "ui/controls/editreal.h"
 #include "ui/dialogs/compareform.h"
+#include "ui/help/helpcontexts.h"
+#include "ui/help/helpsystem.h"
 
 namespace dtool::test {
 
@@ -289,7 +291,7 @@ TEST_F(ConfigFilesTest, TheCompareTableIsSavedAsText) {
                 "\nParameter\tInstrument\tEdited\tUnit\nStd. Hose length\t0.3\t2.5\tm\n");
 }
 
-TEST_F(ConfigFilesTest, TheCommandsAreReachedByTheirMnemonics) {
+TEST_F(ConfigFilesTest, TheCommandsAreReachedByTheirMnemonicsAndShowTheirHelp) {
   TMainForm& f = ReadOn(10);
   f.show();
   QMenu* file = f.ActCompare->associatedObjects().isEmpty()
@@ -299,12 +301,17 @@ TEST_F(ConfigFilesTest, TheCommandsAreReachedByTheirMnemonics) {
   const struct {
     Qt::Key key;
     const char* dialog;
-  } cases[] = {
-      {Qt::Key_O, "OpenConfigDialog"}, {Qt::Key_A, "SaveConfigDialog"}, {Qt::Key_M, "CompareForm"}};
+    int context;
+  } cases[] = {{Qt::Key_O, "OpenConfigDialog", helpctx::ConfigFiles},
+               {Qt::Key_A, "SaveConfigDialog", helpctx::ConfigFiles},
+               {Qt::Key_M, "CompareForm", helpctx::Compare}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dialog);
     TDialogScript script;
-    script.On(c.dialog, [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    script.On(c.dialog, [&](QDialog& d) {
+      EXPECT_EQ(HelpContextOf(&d), c.context);
+      QTest::keyClick(&d, Qt::Key_Escape);
+    });
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     QTest::keyClick(&f, Qt::Key_I, Qt::AltModifier);
