@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QStatusBar>
 
+#include "link/instlink.h"
 #include "records/configfile.h"
 #include "tools/operatorport.h"
 #include "ui/dialogs/compareform.h"
@@ -57,6 +58,30 @@ QString ShownUnitText(const TConfigField& field, const TViewUnits& units) {
     return {};
   const TUnit u = ShownUnit(field, units);
   return u == unit::None ? QString() : QString::fromStdString(UnitText(u));
+}
+
+// The switch library's bounds, which a switch configuration must keep; none while the library
+// does not give them all (the write's range check then tells).
+TConfigBounds BoundsOf(TInstLink* link) {
+  TConfigBounds bounds;
+  if (!link)
+    return bounds;
+  TSwitchLimits l;
+  const struct {
+    std::int32_t id;
+    double& value;
+  } reals[] = {{swfconst::HoseMin, l.HoseMin}, {swfconst::HoseMax, l.HoseMax},
+               {swfconst::AtmMin, l.AtmMin},   {swfconst::AtmMax, l.AtmMax},
+               {swfconst::GainMin, l.GainMin}, {swfconst::GainMax, l.GainMax},
+               {swfconst::HysMin, l.HysMin},   {swfconst::HysMax, l.HysMax},
+               {swfconst::ThreMin, l.ThreMin}, {swfconst::ThreMax, l.ThreMax}};
+  for (const auto& r : reals)
+    if (link->GetFConstDs(r.id, r.value) != 0)
+      return bounds;
+  if (link->Switch().GetIConst(&l.MaxDelay, swiconst::maxDly) != 0)
+    return bounds;
+  bounds.Switch = l;
+  return bounds;
 }
 
 } // namespace
@@ -109,7 +134,7 @@ void TMainForm::ActOpenConfigExecute() {
 
 bool TMainForm::OpenConfig(const QString& path) {
   const std::string name = QDir::toNativeSeparators(path).toStdString();
-  const TConfigRead read = ReadConfigFile(name);
+  const TConfigRead read = ReadConfigFile(name, BoundsOf(Link()));
   if (!read.Config) {
     ErrorBox(read.Error.Message());
     return false;

@@ -244,6 +244,25 @@ TEST_F(ConfigFilesTest, ADamagedFileIsRefusedWithItsErrorAndChangesNothing) {
   }
 }
 
+TEST_F(ConfigFilesTest, ASwitchFileBeyondTheLibrarysBoundsIsRefused) {
+  TMainForm& f = ReadOn(9);
+  const QString file = Path(QStringLiteral("switch.ini"));
+  SaveAs(f, file);
+  QFile in(file);
+  ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+  std::string text = in.readAll().toStdString();
+  const std::size_t at = text.find("Hose_length=");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, text.find('\n', at) - at, "Hose_length=40"); // the library takes up to 30 m
+  std::ofstream(file.toStdString(), std::ios::binary) << text;
+  const TSwitchParams before = f.sett->Switch;
+  OpenFile(f, file);
+  ASSERT_EQ(port.messages.size(), 1u);
+  EXPECT_NE(port.messages[0].text.find("key \"Hose_length\""), std::string::npos)
+      << port.messages[0].text;
+  EXPECT_TRUE(SameBytes(before, f.sett->Switch));
+}
+
 // --- Compare ----------------------------------------------------------------------------------
 
 TEST_F(ConfigFilesTest, CompareListsExactlyTheDifferingParametersInMbarAndWritesNothing) {
