@@ -291,23 +291,43 @@ TEST_F(ConfigFilesTest, CompareListsExactlyTheDifferingParametersInMbarAndWrites
   EXPECT_EQ(f.HoseLenEd->Value(), 2.5);
 }
 
-TEST_F(ConfigFilesTest, TheCompareTableIsSavedAsText) {
+TEST_F(ConfigFilesTest, TheCompareTableIsSavedAsTextOrPdf) {
   TMainForm& f = ReadOn(10);
   Enter(f.HoseLenEd, "2.5");
-  const QString file = Path(QStringLiteral("changes.txt"));
-  TDialogScript script;
-  script.On("CompareForm", [](QDialog& d) {
-    Click(d, "SaveBtn"); // the save dialog's step runs inside this one
-    d.reject();
-  });
-  script.On("SaveCompareDialog", ChooseFile(file));
-  f.ActCompare->trigger();
-  EXPECT_EQ(port.messages, Msgs{});
-  QFile saved(file);
-  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-  EXPECT_EQ(saved.readAll().toStdString(),
-            "Compare with instrument: " + InstTypeName(10) +
-                "\nParameter\tInstrument\tEdited\tUnit\nStd. Hose length\t0.3\t2.5\tm\n");
+  const std::string text = "Compare with instrument: " + InstTypeName(10) +
+                           "\nParameter\tInstrument\tEdited\tUnit\nStd. Hose length\t0.3\t2.5\tm\n";
+  const struct {
+    const char* name;
+    std::string start; // of the file; empty: no file, an error box instead
+  } cases[] = {
+      {"changes.txt", text},
+      {"changes.pdf", "%PDF"},
+      {"no/such/folder/changes.txt", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    port.Clear();
+    const QString file = Path(QString::fromLatin1(c.name));
+    TDialogScript script;
+    script.On("CompareForm", [](QDialog& d) {
+      Click(d, "SaveBtn"); // the save dialog's step runs inside this one
+      d.reject();
+    });
+    script.On("SaveCompareDialog", ChooseFile(file));
+    f.ActCompare->trigger();
+    QFile saved(file);
+    if (c.start.empty()) {
+      EXPECT_EQ(port.messages,
+                (Msgs{{"Error", "Unable to write file \"" +
+                                    QDir::toNativeSeparators(file).toStdString() + "\"!"}}));
+      EXPECT_FALSE(saved.exists());
+      continue;
+    }
+    EXPECT_EQ(port.messages, Msgs{});
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll().left(static_cast<qsizetype>(c.start.size())).toStdString(), c.start);
+  }
+  EXPECT_TRUE(Writes().empty());
 }
 
 TEST_F(ConfigFilesTest, TheCommandsAreReachedByTheirMnemonicsAndShowTheirHelp) {
