@@ -4,6 +4,7 @@
 // type switch of a file of another class and its refusal while data is read in, damaged
 // files, and the option that shows the changes before Write data.
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -21,6 +22,7 @@
 #include "benchform.h"
 #include "dialogscript.h"
 #include "records/configfile.h"
+#include "support/pdftools.h"
 #include "tools/options.h"
 #include "ui/controls/editreal.h"
 #include "ui/dialogs/compareform.h"
@@ -328,6 +330,34 @@ TEST_F(ConfigFilesTest, TheCompareTableIsSavedAsTextOrPdf) {
     EXPECT_EQ(saved.readAll().left(static_cast<qsizetype>(c.start.size())).toStdString(), c.start);
   }
   EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(ConfigFilesTest, TheCompareTableIsPrintedThroughThePrintDialog) {
+  TMainForm& f = ReadOn(10);
+  Enter(f.HoseLenEd, "2.5");
+  const QString pdf = Path(QStringLiteral("printed.pdf"));
+  TDialogScript script;
+  script.On("CompareForm", [](QDialog& d) {
+    Click(d, "PrintBtn");
+    d.reject();
+  });
+  script.On("PrintDialog", [&](QDialog& d) {
+    EXPECT_EQ(HelpContextOf(&d), helpctx::Compare);
+    // Printing to a file, whatever printers the machine has.
+    auto* printers = Child<QComboBox>(d, "printers");
+    auto* file = Child<QLineEdit>(d, "filename");
+    ASSERT_TRUE(printers != nullptr && file != nullptr);
+    const int toFile = printers->findText(QStringLiteral("Print to File (PDF)"));
+    ASSERT_GE(toFile, 0);
+    printers->setCurrentIndex(toFile);
+    file->setText(pdf);
+    QTest::keyClick(file, Qt::Key_Return);
+  });
+  f.ActCompare->trigger();
+  EXPECT_EQ(port.messages, Msgs{});
+  const QString text = PdfText(pdf);
+  EXPECT_TRUE(text.contains(QStringLiteral("Std. Hose length"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("2.5"))) << text.toStdString();
 }
 
 TEST_F(ConfigFilesTest, TheCommandsAreReachedByTheirMnemonicsAndShowTheirHelp) {
