@@ -66,8 +66,7 @@ void TMainForm::ActTypeOfInstrumentExecute() {
   if (!Ready())
     return;
   if (sett->ConfigRead()) {
-    InfoBox("The instrument type can only be set, if no other instrument's data has been read "
-            "in (No Signal, No Config)! ");
+    InfoBox(TypeRefusedText);
     return;
   }
   TTyOfInstFrm_ form(*this);

@@ -16,6 +16,7 @@
 #include "records/configfile.h"
 #include "tools/operatorport.h"
 #include "ui/dialogs/compareform.h"
+#include "ui/dialogs/typeofinst.h"
 #include "ui/help/helpsystem.h"
 #include "ui/main/setfile.h"
 
@@ -23,8 +24,6 @@ namespace dtool {
 
 namespace {
 
-const char* const TypeRefusedText = "The instrument type can only be set, if no other "
-                                    "instrument's data has been read in (No Signal, No Config)! ";
 const char* const ConfigFilter = "Configuration files (*.ini *.txt);;All files (*)";
 const char* const FolderKey = "ConfigFiles/Folder";
 const char* const ShowChangesKey = "Write/ShowChanges";

@@ -293,6 +293,22 @@ TEST_F(ConfigFilesTest, CompareListsExactlyTheDifferingParametersInMbarAndWrites
   EXPECT_EQ(f.HoseLenEd->Value(), 2.5);
 }
 
+TEST_F(ConfigFilesTest, CompareOfAnUnchangedConfigurationSaysSo) {
+  TMainForm& f = ReadOn(10);
+  QString summary;
+  int rows = -1;
+  TDialogScript script;
+  script.On("CompareForm", [&](QDialog& d) {
+    summary = Child<QLabel>(d, "SummaryLb")->text();
+    rows = Child<QTableWidget>(d, "CompareTable")->rowCount();
+    QTest::keyClick(&d, Qt::Key_Escape);
+  });
+  f.ActCompare->trigger();
+  EXPECT_EQ(rows, 0);
+  EXPECT_EQ(summary, QStringLiteral("The instrument holds the edited values."));
+  EXPECT_TRUE(f.PrintAllowed()) << "a comparison leaves the printout permission as it was";
+}
+
 TEST_F(ConfigFilesTest, TheCompareTableIsSavedAsTextOrPdf) {
   TMainForm& f = ReadOn(10);
   Enter(f.HoseLenEd, "2.5");
