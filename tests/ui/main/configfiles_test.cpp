@@ -443,6 +443,19 @@ TEST_F(ConfigFilesTest, WithTheOptionWriteDataShowsTheChangesAndWritesOnlyOnWrit
   EXPECT_TRUE(again.ActShowChanges->isChecked());
 }
 
+TEST_F(ConfigFilesTest, WithTheOptionAnInstrumentOfAnotherClassIsRefusedBeforeTheTable) {
+  StartBench(Instrument(6));
+  TMainForm& f = Open(RecordsFor(10));
+  f.ActShowChanges->setChecked(true);
+  ClearTrace();
+  TDialogScript script; // no table opens
+  f.WriteBtn->click();
+  EXPECT_EQ(port.messages, (Msgs{{"Warning", "The DravonTool has been set to " + InstTypeName(10) +
+                                                 ". You cannot perform this operation to " +
+                                                 InstTypeName(6) + "."}}));
+  EXPECT_TRUE(Writes().empty());
+}
+
 TEST_F(ConfigFilesTest, TheTestModeWritesWithoutTheTable) {
   StartBench(Instrument(10));
   QSettings(Path(QString::fromLatin1(OptionsFileBaseName)), QSettings::IniFormat)
