@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "core/paramview.h"
 #include "core/records.h"
 #include "core/settings.h"
 #include "link/instlink.h"
@@ -67,6 +68,13 @@ TShownIdentity ShownIdentity(const TSettings& sett);
 
 // The time now, local, as the transfer logs record it.
 std::tm LocalTimeNow();
+
+// The configuration of the connected instrument, read for a comparison (TSession::ReadCopy).
+struct TInstrumentCopy {
+  std::uint8_t InstType = 0; // the type detected
+  std::int32_t CapLevel = 0; // the analog instrument's capability level; 0 for the switch
+  TParamRecords Params;      // the record of the type's class holds the instrument's values
+};
 
 class TSession {
 public:
@@ -128,6 +136,12 @@ public:
   TOutcome BackupAndWrite();
   // A wizard's end: sends the original-data copy back to the same instrument.
   TOutcome Restore();
+  // Compare with instrument: reads the connected instrument's configuration into copy, which
+  // starts as the working records (a parameter the instrument does not have keeps the working
+  // value). The instrument must be of the current class. Nothing is written to the
+  // instrument, and the working records, the identity, the type, ConfigRead and
+  // LastTransferSucceeded stay as they were, whatever the outcome.
+  TOutcome ReadCopy(TInstrumentCopy& copy);
   // One parameter from or to the instrument, with the answer's messages; true on success. A
   // written value that the instrument corrected has been read back.
   bool ReadParam(const TParam& field);

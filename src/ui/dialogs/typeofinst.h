@@ -12,6 +12,11 @@ namespace dtool {
 class IDialogHost;
 class TRadioGroup;
 
+// Why the type cannot be set now: an instrument's data has been read in.
+inline constexpr const char* TypeRefusedText =
+    "The instrument type can only be set, if no other instrument's data has been read in (No "
+    "Signal, No Config)! ";
+
 class TTyOfInstFrm_ : public TDialogBase {
   Q_OBJECT
 public:

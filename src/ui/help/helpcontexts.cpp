@@ -52,6 +52,8 @@ std::span<const THelpContextEntry> HelpContextRegistry() {
       THelpContextEntry{helpctx::ContrastWizard, "Display contrast wizard"},
 
       THelpContextEntry{helpctx::Report, "settings report: print, preview, PDF"},
+      THelpContextEntry{helpctx::ConfigFiles, "configuration files: open, save as"},
+      THelpContextEntry{helpctx::Compare, "Compare with instrument, changes before writing"},
   };
   return entries;
 }

@@ -77,6 +77,11 @@ inline constexpr int ContrastWizard = 9000;
 // dialogs.
 inline constexpr int Report = 1100;
 
+// File > Open configuration... and Save configuration as..., and their file dialogs.
+inline constexpr int ConfigFiles = 1200;
+// "Compare with instrument" and the option "Show changes before writing".
+inline constexpr int Compare = 1210;
+
 } // namespace helpctx
 
 struct THelpContextEntry {

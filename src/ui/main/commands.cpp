@@ -36,6 +36,11 @@ void TMainForm::WireCommands() {
   connect(ActZeroCalibration, &QAction::triggered, this, [this] { ActZeroCalibrationExecute(); });
   connect(ActTestAnalOutput, &QAction::triggered, this, [this] { ActTestAnalOutputExecute(); });
   connect(ActAbout, &QAction::triggered, this, [this] { ActAboutExecute(); });
+  connect(ActOpenConfig, &QAction::triggered, this, [this] { ActOpenConfigExecute(); });
+  connect(ActSaveConfigAs, &QAction::triggered, this, [this] { ActSaveConfigAsExecute(); });
+  connect(ActCompare, &QAction::triggered, this, [this] { ActCompareExecute(); });
+  ActShowChanges->setChecked(ShowChangesOption());
+  connect(ActShowChanges, &QAction::toggled, this, [this](bool on) { SetShowChangesOption(on); });
   ContrastEd->OnButtonClick = [this](TEditReal*) { ContrastEdButtonClick(); };
   for (TEditReal* ed : {GainSensEd, EdrGainSensStatic})
     ed->OnButtonClick = [this](TEditReal* s) { GainSensEdClick(s); };
@@ -61,8 +66,7 @@ void TMainForm::ActTypeOfInstrumentExecute() {
   if (!Ready())
     return;
   if (sett->ConfigRead()) {
-    InfoBox("The instrument type can only be set, if no other instrument's data has been read "
-            "in (No Signal, No Config)! ");
+    InfoBox(TypeRefusedText);
     return;
   }
   TTyOfInstFrm_ form(*this);

@@ -67,6 +67,12 @@ QString HomepageUrl();
 inline constexpr const char* TestModeOption = "/K58";
 inline constexpr const char* TestModeCaption = "-> TEST 33 MODE";
 
+// The options file beside the settings file: the last folder of the configuration files and
+// the option "Show changes before writing" (the settings file keeps its layout).
+inline constexpr const char* OptionsFileBaseName = "DToolPc.ini";
+
+struct TCompareTable;
+
 // Where the settings report goes.
 enum class TReportOutput { Print, Preview, Pdf };
 
@@ -188,6 +194,28 @@ public:
   // Where the report layouts are; tests point it elsewhere.
   QString ReportFolder = QString::fromLatin1(ReportLayoutFolder);
 
+  // ---- Configuration files and comparison (configfiles.cpp) ----
+  // File > Open configuration...: the file's values into the pages (nothing is written to the
+  // instrument); a file of another class sets its type, not while data is read in.
+  void ActOpenConfigExecute();
+  bool OpenConfig(const QString& path);
+  // File > Save configuration as...: the settings the pages show, with the identity.
+  void ActSaveConfigAsExecute();
+  bool SaveConfig(const QString& path);
+  // File > Compare with instrument...: the instrument read into a copy, the differing
+  // parameters in a table.
+  void ActCompareExecute();
+  // The table of the parameters of the copy that differ from the edited ones.
+  TCompareTable CompareTableOf(const TInstrumentCopy& copy) const;
+  // Before Write data with the option on: the table, and whether the operator chose Write.
+  bool ChangesConfirmed();
+  // The options file, and what it keeps.
+  QString OptionsFileName() const;
+  QString ConfigFolder() const;
+  void RememberConfigFolder(const QString& path);
+  bool ShowChangesOption() const;
+  void SetShowChangesOption(bool on);
+
   // ---- Live reading and zero calibration (live.cpp) ----
   void ShowLiveAn();
   void ShowLiveSwitch();
@@ -245,6 +273,10 @@ public:
   QAction* ActPrintPreview = nullptr;
   QAction* ActSavePdf = nullptr;
   QAction* FileExit1 = nullptr;
+  QAction* ActOpenConfig = nullptr;
+  QAction* ActSaveConfigAs = nullptr;
+  QAction* ActCompare = nullptr;
+  QAction* ActShowChanges = nullptr;
   QAction* ActPreferences = nullptr;
   QAction* ActTypeOfInstrument = nullptr;
   QAction* ActSetFilter = nullptr;

@@ -292,6 +292,12 @@ void TMainForm::BuildActions() {
   ActPrintPreview = action("ActPrintPreview", "Print pre&view...", -1);
   ActSavePdf = action("ActSavePdf", "Save as P&DF...", -1);
   FileExit1 = action("FileExit1", "&Quit", -1);
+  ActOpenConfig = action("ActOpenConfig", "&Open configuration...", -1);
+  ActOpenConfig->setShortcut(QKeySequence::Open);
+  ActSaveConfigAs = action("ActSaveConfigAs", "Save configuration &as...", -1);
+  ActCompare = action("ActCompare", "Co&mpare with instrument...", -1);
+  ActShowChanges = action("ActShowChanges", "Show c&hanges before writing", -1);
+  ActShowChanges->setCheckable(true);
   ActPreferences = action("ActPreferences", "&Preferences...", 1);
   ActTypeOfInstrument = action("ActTypeOfInstrument", "&Type of instrument...", 5);
   ActSetFilter = action("ActSetFilter", "&SetFilter...", 4);
@@ -317,6 +323,10 @@ void TMainForm::BuildMenusAndToolBar() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("ActionMainMenuBar"));
   QMenu* file = bar->addMenu(QStringLiteral("F&ile"));
+  file->addAction(ActOpenConfig);
+  file->addAction(ActSaveConfigAs);
+  file->addAction(ActCompare);
+  file->addSeparator();
   file->addAction(Print);
   file->addAction(ActPrintPreview);
   file->addAction(ActSavePdf);
@@ -326,6 +336,8 @@ void TMainForm::BuildMenusAndToolBar() {
   for (QAction* a : {ActPreferences, ActTypeOfInstrument, ActSetFilter, ActChangeProtCode,
                      ActZeroCalibration, ActTestAnalOutput})
     options->addAction(a);
+  options->addSeparator();
+  options->addAction(ActShowChanges);
   QMenu* help = bar->addMenu(QStringLiteral("&Help"));
   help->addAction(ActHelpEnglish);
   help->addAction(ActHelpInGerman);

@@ -31,8 +31,12 @@ void TMainForm::SwitchConfigRead() {
 // ---- Write ----
 
 void TMainForm::WriteBtnClick() {
-  if (Ready())
-    session_->Write(WriteOptionsOfCommandLine());
+  if (!Ready())
+    return;
+  // The option shows what the write will change first; the test mode writes as it always did.
+  if (ActShowChanges->isChecked() && !IsTestMode() && !ChangesConfirmed())
+    return;
+  session_->Write(WriteOptionsOfCommandLine());
 }
 
 TWriteOptions TMainForm::WriteOptionsOfCommandLine() {

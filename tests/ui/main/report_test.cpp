@@ -796,8 +796,9 @@ TEST_F(ReportTest, TheFileMenuHoldsTheCommandsWithTheirMnemonics) {
   QStringList captions;
   for (QAction* a : file->actions())
     captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-  EXPECT_EQ(captions,
-            (QStringList{"Print...", "Print pre&view...", "Save as P&DF...", "-", "&Quit"}));
+  EXPECT_EQ(captions, (QStringList{"&Open configuration...", "Save configuration &as...",
+                                   "Co&mpare with instrument...", "-", "Print...",
+                                   "Print pre&view...", "Save as P&DF...", "-", "&Quit"}));
   EXPECT_EQ(f.Print->shortcut(), QKeySequence(QKeySequence::Print));
   EXPECT_FALSE(f.Print->icon().isNull()) << "Print keeps its picture";
 

@@ -175,6 +175,7 @@ int TakeAtmPressShots(const QString& folder, const QTemporaryDir& dir);
 int TakeAnalogOutputShots(const QString& folder, const QTemporaryDir& dir);
 int TakeWizardShots(const QString& folder, const QTemporaryDir& dir);
 int TakeReportShots(const QString& folder, const QTemporaryDir& dir);
+int TakeCompareShots(const QString& folder, const QTemporaryDir& dir);
 
 int TakeShots(const QString& folder) {
   QDir().mkpath(folder);
@@ -210,6 +211,7 @@ int TakeShots(const QString& folder) {
   failures += TakeDialogShots(folder, dir);
   failures += TakeWizardShots(folder, dir);
   failures += TakeReportShots(folder, dir);
+  failures += TakeCompareShots(folder, dir);
   for (const auto& m : port.messages)
     std::printf("message: %s\n", m.text.c_str());
   return failures == 0 && port.messages.empty() ? 0 : 1;
