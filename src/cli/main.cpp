@@ -1,5 +1,6 @@
 // dtool: the command line of DToolPc, for production lines and service shops.
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "cli/cliargs.h"
 #include "cli/commands.h"
 #include "cli/setfileprefs.h"
+#include "core/settings.h"
 #include "tools/progtools.h"
 #ifdef DTOOL_CLI_REPORT
 #include "cli/report/clireport.h"
@@ -27,7 +29,10 @@ int main(int argc, char* argv[]) {
   if (const char* code = std::getenv(dtool::cli::CodeVariable))
     env.CodeValue = code;
   env.Interactive = DTOOL_ISATTY(0) != 0;
-  env.SetFile = dtool::GetProgPfad() + dtool::cli::SetFileBaseName;
+  // DToolPc's settings file, in the folder where DToolPc keeps it.
+  env.SetFile =
+      (std::filesystem::path(dtool::SettingsFileName()).parent_path() / dtool::cli::SetFileBaseName)
+          .string();
 #ifdef DTOOL_CLI_REPORT
   env.MakeReport = dtool::cli::MakeSettingsReport;
 #endif
