@@ -5,6 +5,7 @@
 #include <string>
 
 #include "link/linkloader.h"
+#include "tools/progtools.h"
 
 namespace dtool::test {
 namespace {
@@ -36,8 +37,11 @@ private:
 TEST(LinkLoader, FileNamesCarryThePlatformSuffix) {
   EXPECT_EQ(AnalogLinkFile(), "DDatDll" + LinkLibrarySuffix());
   EXPECT_EQ(SwitchLinkFile(), "DSwitch" + LinkLibrarySuffix());
-  EXPECT_EQ(LinkLibraryPath("/a/b", "x.so"), "/a/b/x.so");
+  // The platform's separator joins them; a folder that ends with one of either kind keeps it.
+  EXPECT_EQ(LinkLibraryPath("/a/b", "x.so"), std::string("/a/b") + PathSep + "x.so");
   EXPECT_EQ(LinkLibraryPath("/a/b/", "x.so"), "/a/b/x.so");
+  EXPECT_EQ(LinkLibraryPath(std::string("a") + PathSep, "x.so"),
+            std::string("a") + PathSep + "x.so");
 }
 
 TEST(LinkLoader, LoadsBothLibrariesEachWithItsOwnFunctions) {
