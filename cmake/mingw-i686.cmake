@@ -15,9 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # without the compiler's DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
-# The same optimisation as the Linux build (RelWithDebInfo), without the debug information.
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
-set(CMAKE_C_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
 # GCC 12 warns wrongly about "text" + std::string on 32-bit targets (GCC bug 105651); the
 # Linux build with the same compiler keeps the warning.
 set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
