@@ -620,7 +620,10 @@ void TBench::LoadLocked(const std::string& file, const std::string& stateFolder)
   if (folder.empty())
     folder = Env(EnvStateFolder);
   if (folder.empty())
-    folder = file.empty() ? ProgramFolder() : std::filesystem::path(file).parent_path().string();
+    // The built-in bench keeps its state beside the settings file: the program's folder, or the
+    // user's configuration folder for an installed program.
+    folder = file.empty() ? DataFolderFor(ProgramFolder())
+                          : std::filesystem::path(file).parent_path().string();
   if (folder.empty())
     folder = ".";
   stateFile_ = (std::filesystem::path(folder) / StateFileName).string();

@@ -8,6 +8,14 @@
 #define DTOOL_BENCH_IMPORT __attribute__((visibility("default")))
 #endif
 
+// The functions of the two link libraries. On Windows their module-definition files export
+// them under their plain names only, as the maker's libraries do.
+#if defined(_WIN32)
+#define DTOOL_LINK_EXPORT
+#else
+#define DTOOL_LINK_EXPORT DTOOL_BENCH_EXPORT
+#endif
+
 // DBench, the library that holds the one bench both link libraries share.
 #ifdef DTOOL_BUILDING_DBENCH
 #define DBENCH_API DTOOL_BENCH_EXPORT

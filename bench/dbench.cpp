@@ -41,87 +41,154 @@ std::int32_t CopyOut(const std::string& text, char* buf, std::int32_t size) {
 
 using I32 = std::int32_t;
 
+// The functions of the two tables, with the link libraries' calling convention (a lambda cannot
+// be converted to a stdcall function on 32-bit Windows).
+
+I32 DTOOL_LINKCALL AnalogOpenCom(I32 port) {
+  return Guard([=] { return Bench().AnOpenCom(port); });
+}
+
+I32 DTOOL_LINKCALL AnalogCloseCom(I32 port) {
+  return Guard([=] { return Bench().AnCloseCom(port); });
+}
+
+I32 DTOOL_LINKCALL AnalogSetRecEventProc(I32 port, TRecEventProc* proc) {
+  return Guard([=] { return Bench().AnSetRecEventProc(port, proc); });
+}
+
+I32 DTOOL_LINKCALL AnalogSetErrEventProc(I32 port, TErrEventProc* proc) {
+  return Guard([=] { return Bench().AnSetErrEventProc(port, proc); });
+}
+
+I32 DTOOL_LINKCALL AnalogGetInstType(I32 port, I32* code) {
+  return Guard([=] { return Bench().AnGetInstType(port, code); });
+}
+
+I32 DTOOL_LINKCALL AnalogTransCmd(I32 port, TransRec* rec) {
+  return Guard([=] { return Bench().AnTransCmd(port, rec); });
+}
+
+I32 DTOOL_LINKCALL AnalogGetRecEventKind(I32 port) {
+  return Guard([=] { return Bench().AnGetRecEventKind(port); }, 0);
+}
+
+I32 DTOOL_LINKCALL AnalogGetPressInst(I32 port, float* p) {
+  return Guard([=] { return Bench().AnGetPressInst(port, p); });
+}
+
+I32 DTOOL_LINKCALL AnalogGetVelocityInst(I32 port, float* v) {
+  return Guard([=] { return Bench().AnGetVelocityInst(port, v); });
+}
+
+I32 DTOOL_LINKCALL AnalogGetLastError(I32 port, TErrRec* rec) {
+  return Guard([=] { return Bench().AnGetLastError(port, rec); });
+}
+
+I32 DTOOL_LINKCALL AnalogClrErrors(I32 port) {
+  return Guard([=] { return Bench().AnClrErrors(port); });
+}
+
 const TAnalogLinkApi AnalogApi = {
-    .OpenCom = [](I32 port) { return Guard([=] { return Bench().AnOpenCom(port); }); },
-    .CloseCom = [](I32 port) { return Guard([=] { return Bench().AnCloseCom(port); }); },
-    .SetRecEventProc =
-        [](I32 port, TRecEventProc* proc) {
-          return Guard([=] { return Bench().AnSetRecEventProc(port, proc); });
-        },
-    .SetErrEventProc =
-        [](I32 port, TErrEventProc* proc) {
-          return Guard([=] { return Bench().AnSetErrEventProc(port, proc); });
-        },
-    .GetInstType =
-        [](I32 port, I32* code) {
-          return Guard([=] { return Bench().AnGetInstType(port, code); });
-        },
-    .TransCmd = [](I32 port,
-                   TransRec* rec) { return Guard([=] { return Bench().AnTransCmd(port, rec); }); },
-    .GetRecEventKind =
-        [](I32 port) { return Guard([=] { return Bench().AnGetRecEventKind(port); }, 0); },
-    .GetPressInst = [](I32 port,
-                       float* p) { return Guard([=] { return Bench().AnGetPressInst(port, p); }); },
-    .GetVelocityInst =
-        [](I32 port, float* v) {
-          return Guard([=] { return Bench().AnGetVelocityInst(port, v); });
-        },
-    .GetLastError =
-        [](I32 port, TErrRec* rec) {
-          return Guard([=] { return Bench().AnGetLastError(port, rec); });
-        },
-    .ClrErrors = [](I32 port) { return Guard([=] { return Bench().AnClrErrors(port); }); },
+    .OpenCom = AnalogOpenCom,
+    .CloseCom = AnalogCloseCom,
+    .SetRecEventProc = AnalogSetRecEventProc,
+    .SetErrEventProc = AnalogSetErrEventProc,
+    .GetInstType = AnalogGetInstType,
+    .TransCmd = AnalogTransCmd,
+    .GetRecEventKind = AnalogGetRecEventKind,
+    .GetPressInst = AnalogGetPressInst,
+    .GetVelocityInst = AnalogGetVelocityInst,
+    .GetLastError = AnalogGetLastError,
+    .ClrErrors = AnalogClrErrors,
 };
 
+I32 DTOOL_LINKCALL SwitchIsComXOpen(I32 port) {
+  return Guard([=] { return Bench().SwIsComXOpen(port); }, 0);
+}
+
+I32 DTOOL_LINKCALL SwitchOpenComOnly(I32 port) {
+  return Guard([=] { return Bench().SwOpenComOnly(port); });
+}
+
+I32 DTOOL_LINKCALL SwitchCloseCom(I32 port) {
+  return Guard([=] { return Bench().SwCloseCom(port); });
+}
+
+I32 DTOOL_LINKCALL SwitchSetRecEventProc(I32 port, TRecEventProc* proc) {
+  return Guard([=] { return Bench().SwSetRecEventProc(port, proc); });
+}
+
+I32 DTOOL_LINKCALL SwitchSetMovAverFilt(I32 port, I32 length) {
+  return Guard([=] { return Bench().SwSetMovAverFilt(port, length); });
+}
+
+I32 DTOOL_LINKCALL SwitchIsDSwitchConn(I32 port, I32* connected) {
+  return Guard([=] { return Bench().SwIsDSwitchConn(port, connected); });
+}
+
+I32 DTOOL_LINKCALL SwitchGetInfos(I32 port, TSwitchInfos* infos) {
+  return Guard([=] { return Bench().SwGetInfos(port, infos); });
+}
+
+I32 DTOOL_LINKCALL SwitchReReadConfig(I32 port) {
+  return Guard([=] { return Bench().SwReReadConfig(port); });
+}
+
+I32 DTOOL_LINKCALL SwitchGetConf(I32 port, TSwitchParams* params) {
+  return Guard([=] { return Bench().SwGetConf(port, params); });
+}
+
+I32 DTOOL_LINKCALL SwitchSetConf(I32 port, TSwitchParams params, I32 code) {
+  return Guard([&] { return Bench().SwSetConf(port, params, code); });
+}
+
+I32 DTOOL_LINKCALL SwitchIsProtected(I32 port, I32* isProtected) {
+  return Guard([=] { return Bench().SwIsProtected(port, isProtected); });
+}
+
+I32 DTOOL_LINKCALL SwitchSetProtectCode(I32 port, I32 oldCode, I32 newCode) {
+  return Guard([=] { return Bench().SwSetProtectCode(port, oldCode, newCode); });
+}
+
+I32 DTOOL_LINKCALL SwitchZeroAdj(I32 port, I32 code) {
+  return Guard([=] { return Bench().SwZeroAdj(port, code); });
+}
+
+I32 DTOOL_LINKCALL SwitchGetPressInst(I32 port, float* p) {
+  return Guard([=] { return Bench().SwGetPressInst(port, p); });
+}
+
+I32 DTOOL_LINKCALL SwitchGetPressPar(I32 port, float* p, float hose, float atm, float humidity,
+                                     float gain) {
+  return Guard([=] { return Bench().SwGetPressPar(port, p, hose, atm, humidity, gain); });
+}
+
+I32 DTOOL_LINKCALL SwitchGetIConst(I32* value, I32 id) {
+  return Guard([=] { return Bench().SwGetIConst(value, id); });
+}
+
+I32 DTOOL_LINKCALL SwitchGetFConst(float* value, I32 id) {
+  return Guard([=] { return Bench().SwGetFConst(value, id); });
+}
+
 const TSwitchLinkApi SwitchApi = {
-    .IsComXOpen = [](I32 port) { return Guard([=] { return Bench().SwIsComXOpen(port); }, 0); },
-    .OpenComOnly = [](I32 port) { return Guard([=] { return Bench().SwOpenComOnly(port); }); },
-    .CloseCom = [](I32 port) { return Guard([=] { return Bench().SwCloseCom(port); }); },
-    .SetRecEventProc =
-        [](I32 port, TRecEventProc* proc) {
-          return Guard([=] { return Bench().SwSetRecEventProc(port, proc); });
-        },
-    .SetMovAverFilt =
-        [](I32 port, I32 length) {
-          return Guard([=] { return Bench().SwSetMovAverFilt(port, length); });
-        },
-    .IsDSwitchConn =
-        [](I32 port, I32* connected) {
-          return Guard([=] { return Bench().SwIsDSwitchConn(port, connected); });
-        },
-    .GetInfos =
-        [](I32 port, TSwitchInfos* infos) {
-          return Guard([=] { return Bench().SwGetInfos(port, infos); });
-        },
-    .ReReadConfig = [](I32 port) { return Guard([=] { return Bench().SwReReadConfig(port); }); },
-    .GetConf =
-        [](I32 port, TSwitchParams* params) {
-          return Guard([=] { return Bench().SwGetConf(port, params); });
-        },
-    .SetConf =
-        [](I32 port, TSwitchParams params, I32 code) {
-          return Guard([&] { return Bench().SwSetConf(port, params, code); });
-        },
-    .IsProtected =
-        [](I32 port, I32* isProtected) {
-          return Guard([=] { return Bench().SwIsProtected(port, isProtected); });
-        },
-    .SetProtectCode =
-        [](I32 port, I32 oldCode, I32 newCode) {
-          return Guard([=] { return Bench().SwSetProtectCode(port, oldCode, newCode); });
-        },
-    .ZeroAdj = [](I32 port,
-                  I32 code) { return Guard([=] { return Bench().SwZeroAdj(port, code); }); },
-    .GetPressInst = [](I32 port,
-                       float* p) { return Guard([=] { return Bench().SwGetPressInst(port, p); }); },
-    .GetPressPar =
-        [](I32 port, float* p, float hose, float atm, float humidity, float gain) {
-          return Guard([=] { return Bench().SwGetPressPar(port, p, hose, atm, humidity, gain); });
-        },
-    .GetIConst = [](I32* value,
-                    I32 id) { return Guard([=] { return Bench().SwGetIConst(value, id); }); },
-    .GetFConst = [](float* value,
-                    I32 id) { return Guard([=] { return Bench().SwGetFConst(value, id); }); },
+    .IsComXOpen = SwitchIsComXOpen,
+    .OpenComOnly = SwitchOpenComOnly,
+    .CloseCom = SwitchCloseCom,
+    .SetRecEventProc = SwitchSetRecEventProc,
+    .SetMovAverFilt = SwitchSetMovAverFilt,
+    .IsDSwitchConn = SwitchIsDSwitchConn,
+    .GetInfos = SwitchGetInfos,
+    .ReReadConfig = SwitchReReadConfig,
+    .GetConf = SwitchGetConf,
+    .SetConf = SwitchSetConf,
+    .IsProtected = SwitchIsProtected,
+    .SetProtectCode = SwitchSetProtectCode,
+    .ZeroAdj = SwitchZeroAdj,
+    .GetPressInst = SwitchGetPressInst,
+    .GetPressPar = SwitchGetPressPar,
+    .GetIConst = SwitchGetIConst,
+    .GetFConst = SwitchGetFConst,
 };
 
 } // namespace

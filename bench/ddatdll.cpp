@@ -20,39 +20,39 @@ const TAnalogLinkApi& Api() {
 
 extern "C" {
 
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL OpenCom(std::int32_t port) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL OpenCom(std::int32_t port) {
   return Api().OpenCom(port);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL CloseCom(std::int32_t port) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL CloseCom(std::int32_t port) {
   return Api().CloseCom(port);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL SetRecEventProc(std::int32_t port,
-                                                               TRecEventProc* proc) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL SetRecEventProc(std::int32_t port,
+                                                              TRecEventProc* proc) {
   return Api().SetRecEventProc(port, proc);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL SetErrEventProc(std::int32_t port,
-                                                               TErrEventProc* proc) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL SetErrEventProc(std::int32_t port,
+                                                              TErrEventProc* proc) {
   return Api().SetErrEventProc(port, proc);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetInstType(std::int32_t port, std::int32_t* code) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetInstType(std::int32_t port, std::int32_t* code) {
   return Api().GetInstType(port, code);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL TransCmd(std::int32_t port, TransRec* rec) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL TransCmd(std::int32_t port, TransRec* rec) {
   return Api().TransCmd(port, rec);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetRecEventKind(std::int32_t port) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetRecEventKind(std::int32_t port) {
   return Api().GetRecEventKind(port);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetPressInst(std::int32_t port, float* pressure) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetPressInst(std::int32_t port, float* pressure) {
   return Api().GetPressInst(port, pressure);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetVelocityInst(std::int32_t port, float* velocity) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetVelocityInst(std::int32_t port, float* velocity) {
   return Api().GetVelocityInst(port, velocity);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetLastError(std::int32_t port, TErrRec* rec) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetLastError(std::int32_t port, TErrRec* rec) {
   return Api().GetLastError(port, rec);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL ClrErrors(std::int32_t port) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL ClrErrors(std::int32_t port) {
   return Api().ClrErrors(port);
 }
 }

@@ -20,64 +20,64 @@ const TSwitchLinkApi& Api() {
 
 extern "C" {
 
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL IsComXOpen(std::int32_t port) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL IsComXOpen(std::int32_t port) {
   return Api().IsComXOpen(port);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL OpenComOnly(std::int32_t port) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL OpenComOnly(std::int32_t port) {
   return Api().OpenComOnly(port);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL CloseCom(std::int32_t port) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL CloseCom(std::int32_t port) {
   return Api().CloseCom(port);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL SetRecEventProc(std::int32_t port,
-                                                               TRecEventProc* proc) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL SetRecEventProc(std::int32_t port,
+                                                              TRecEventProc* proc) {
   return Api().SetRecEventProc(port, proc);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL SetMovAverFilt(std::int32_t port,
-                                                              std::int32_t length) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL SetMovAverFilt(std::int32_t port,
+                                                             std::int32_t length) {
   return Api().SetMovAverFilt(port, length);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL IsDSwitchConn(std::int32_t port,
-                                                             std::int32_t* connected) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL IsDSwitchConn(std::int32_t port,
+                                                            std::int32_t* connected) {
   return Api().IsDSwitchConn(port, connected);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetInfos(std::int32_t port, TSwitchInfos* infos) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetInfos(std::int32_t port, TSwitchInfos* infos) {
   return Api().GetInfos(port, infos);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL ReReadConfig(std::int32_t port) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL ReReadConfig(std::int32_t port) {
   return Api().ReReadConfig(port);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetConf(std::int32_t port, TSwitchParams* params) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetConf(std::int32_t port, TSwitchParams* params) {
   return Api().GetConf(port, params);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL SetConf(std::int32_t port, TSwitchParams params,
-                                                       std::int32_t protCode) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL SetConf(std::int32_t port, TSwitchParams params,
+                                                      std::int32_t protCode) {
   return Api().SetConf(port, params, protCode);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL IsProtected(std::int32_t port,
-                                                           std::int32_t* isProtected) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL IsProtected(std::int32_t port,
+                                                          std::int32_t* isProtected) {
   return Api().IsProtected(port, isProtected);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL SetProtectCode(std::int32_t port,
-                                                              std::int32_t oldCode,
-                                                              std::int32_t newCode) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL SetProtectCode(std::int32_t port,
+                                                             std::int32_t oldCode,
+                                                             std::int32_t newCode) {
   return Api().SetProtectCode(port, oldCode, newCode);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL ZeroAdj(std::int32_t port, std::int32_t protCode) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL ZeroAdj(std::int32_t port, std::int32_t protCode) {
   return Api().ZeroAdj(port, protCode);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetPressInst(std::int32_t port, float* pressure) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetPressInst(std::int32_t port, float* pressure) {
   return Api().GetPressInst(port, pressure);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetPressPar(std::int32_t port, float* pressure,
-                                                           float hoseLength, float atmPress,
-                                                           float humidity, float gain) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetPressPar(std::int32_t port, float* pressure,
+                                                          float hoseLength, float atmPress,
+                                                          float humidity, float gain) {
   return Api().GetPressPar(port, pressure, hoseLength, atmPress, humidity, gain);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetIConst(std::int32_t* value, std::int32_t id) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetIConst(std::int32_t* value, std::int32_t id) {
   return Api().GetIConst(value, id);
 }
-DTOOL_BENCH_EXPORT std::int32_t DTOOL_LINKCALL GetFConst(float* value, std::int32_t id) {
+DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetFConst(float* value, std::int32_t id) {
   return Api().GetFConst(value, id);
 }
 }

@@ -199,7 +199,7 @@ TSetFileRecords ParseSetFileImage(const TSetFileImage& image) {
 static_assert(setfile::Class23At + sizeof(TClass23Params) == SetFileSize);
 
 std::string SettingsFileName() {
-  return GetProgPfad() + GetProgName() + ".SET";
+  return GetDataPfad() + GetProgName() + ".SET";
 }
 
 } // namespace dtool

@@ -109,7 +109,8 @@ inline constexpr std::size_t PrefsAt = 0, Class1At = 32, InstInfoAt = 160, Switc
                              Class23At = 352;
 }
 
-// Path of the settings file: program folder, program name, ".SET".
+// Path of the settings file: program name and ".SET", in the program's folder, or in the user's
+// configuration folder where the program's folder cannot be written (GetDataPfad).
 std::string SettingsFileName();
 
 } // namespace dtool

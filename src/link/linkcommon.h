@@ -10,6 +10,15 @@
 #define DTOOL_LINKCALL
 #endif
 
+// Marks a lambda that stands in for a link library function, for example in a test's function
+// table: [](std::int32_t port) DTOOL_LINKCALL_LAMBDA { ... }. GCC converts a lambda only to a
+// function of its own calling convention; MSVC converts it to any.
+#if defined(_WIN32) && !defined(_WIN64) && defined(__GNUC__)
+#define DTOOL_LINKCALL_LAMBDA __attribute__((stdcall))
+#else
+#define DTOOL_LINKCALL_LAMBDA
+#endif
+
 namespace dtool {
 
 extern "C" {

@@ -101,6 +101,21 @@ void* TLinkLibrary::Symbol(const char* name) const {
 #endif
 }
 
+std::string StdcallName(const std::string& name, std::size_t argBytes) {
+  return "_" + name + "@" + std::to_string(argBytes);
+}
+
+void* TLinkLibrary::StdcallFunction(const char* name, std::size_t argBytes) const {
+  void* fn = Symbol(name);
+  if (fn == nullptr && name != nullptr) {
+    const std::string decorated = StdcallName(name, argBytes);
+    fn = Symbol(decorated.c_str());
+    if (fn == nullptr)
+      fn = Symbol(decorated.c_str() + 1);
+  }
+  return fn;
+}
+
 namespace {
 
 std::string FolderOrProgram(const std::string& folder) {

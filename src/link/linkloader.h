@@ -2,6 +2,7 @@
 // Loads the link libraries at run time, by file name, from a folder (the program's folder
 // unless told otherwise), and resolves their functions into tables. Both libraries export
 // functions of the same names, so each is opened on its own, with its symbols kept local.
+#include <cstddef>
 #include <string>
 
 #include "link/analoglink.h"
@@ -13,6 +14,23 @@ namespace dtool {
 std::string LinkLibrarySuffix();
 std::string AnalogLinkFile();
 std::string SwitchLinkFile();
+
+// What the name of a stdcall function is decorated with on 32-bit Windows, "_Name@N": N is
+// the bytes its arguments take on the stack, each rounded up to 4. Functions of other calling
+// conventions have no such name.
+template <typename F> struct TStdcallArgs {
+  static constexpr bool Stdcall = false;
+  static constexpr std::size_t Bytes = 0;
+};
+#if defined(_WIN32) && !defined(_WIN64)
+template <typename R, typename... A> struct TStdcallArgs<R DTOOL_LINKCALL(A...)> {
+  static constexpr bool Stdcall = true;
+  static constexpr std::size_t Bytes = (std::size_t{0} + ... + ((sizeof(A) + 3) / 4 * 4));
+};
+#endif
+
+// "_Name@N".
+std::string StdcallName(const std::string& name, std::size_t argBytes);
 
 // Why a library could not be loaded: its path, and the function it lacks (empty when the
 // file itself could not be opened), with the system's reason.
@@ -44,10 +62,17 @@ public:
 
   // Address of an exported symbol, or null.
   void* Symbol(const char* name) const;
+  // Address of an exported stdcall function: under its plain name, as the link libraries
+  // export it, or else under its decorated names "_Name@N" and "Name@N" (a library built
+  // without a module-definition file).
+  void* StdcallFunction(const char* name, std::size_t argBytes) const;
 
   // Resolves a function by name into fn; on failure fills err and returns false.
   template <typename F> bool Resolve(const char* name, F*& fn, TLinkLoadError& err) const {
-    fn = reinterpret_cast<F*>(Symbol(name));
+    if constexpr (TStdcallArgs<F>::Stdcall)
+      fn = reinterpret_cast<F*>(StdcallFunction(name, TStdcallArgs<F>::Bytes));
+    else
+      fn = reinterpret_cast<F*>(Symbol(name));
     if (fn == nullptr)
       err = TLinkLoadError{path_, name, "no such function"};
     return fn != nullptr;

@@ -46,7 +46,7 @@ TSession::TSession(ISessionView& view, TSessionSetup setup)
   if (!clock_.Pause)
     clock_.Pause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
   if (logFile_.empty())
-    logFile_ = (std::filesystem::path(GetProgPfad()) / LogFileBaseName).string();
+    logFile_ = (std::filesystem::path(GetDataPfad()) / LogFileBaseName).string();
   if (setup.LoadLink)
     link_ = setup.LoadLink(*sett_, owner_, loadError_);
   else

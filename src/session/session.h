@@ -47,7 +47,7 @@ struct TSessionClock {
 
 // What a session is made with; every member may stay empty.
 struct TSessionSetup {
-  // The transfer log; empty: "InstLog.txt" in the program's folder.
+  // The transfer log; empty: "InstLog.txt" beside the settings file (GetDataPfad).
   std::string LogFile;
   // Empty: the link libraries in the program's folder.
   TLinkLoader LoadLink;
