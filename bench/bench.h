@@ -168,8 +168,8 @@ private:
   using TBody = std::function<std::int32_t(TPort&, std::int64_t now, TExchange&)>;
 
   // Runs one library function on a port: under the lock, with the port checked, time
-  // brought up to date, injected faults applied and the exchange traced; then waits the
-  // port's latency.
+  // brought up to date, injected faults applied and the exchange traced; then, for a function
+  // that crosses the line to the instrument (linecalls.h), waits the port's latency.
   std::int32_t Run(TLib lib, const char* function, std::int32_t port, const TBody& body);
   // Counts a use of a function or command that has a fault; the link status of a function's
   // fault that is due, or 0; the command's faults that are due.

@@ -1,6 +1,8 @@
 // dtool_transfer_bench: Read data and Write data of the main window for every instrument type,
 // on the emulated bench with each exchange as slow as a 9600-baud line makes it. Reports the
-// library calls, the exchanges with the instrument, any request sent twice, and the wall time.
+// library calls, the exchanges with the instrument, any request sent twice, the wall time, the
+// line time (exchanges times latency) and the ratio of the two; a transfer at line speed has a
+// ratio a little above 1.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/dtool_transfer_bench [latency-ms]
 #include <QApplication>
@@ -17,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/linecalls.h"
 #include "core/insttypes.h"
 #include "support/benchcontrol.h"
 #include "support/benchtrace.h"
@@ -50,12 +53,10 @@ public:
   std::vector<std::string> Messages;
 };
 
-// Calls that reach the instrument (not only the library's port handling).
+// Calls that reach the instrument (not only the library's port handling): the ones the bench
+// delays by the latency.
 bool IsExchange(const std::string& function) {
-  static const std::set<std::string> exchanges = {"TransCmd", "GetInstType",  "IsDSwitchConn",
-                                                  "GetInfos", "ReReadConfig", "GetConf",
-                                                  "SetConf",  "IsProtected"};
-  return exchanges.count(function) != 0;
+  return bench::CrossesTheLine(function);
 }
 
 struct TFigures {
@@ -89,9 +90,18 @@ TFigures Measure(const std::string& tracePath, test::TBenchControl& control,
   return fig;
 }
 
-void Print(const char* op, const TFigures& fig) {
+// Wall time over line time; 0 without latency.
+double LineRatio(const TFigures& fig, int latency) {
+  const double line = static_cast<double>(fig.exchanges) * latency;
+  return line > 0 ? fig.ms / line : 0;
+}
+
+void Print(const char* op, const TFigures& fig, int latency) {
   std::printf("  %-5s %5zu library calls %5zu exchanges %9.1f ms", op, fig.calls, fig.exchanges,
               fig.ms);
+  if (latency > 0)
+    std::printf(" / line %7.1f ms = %5.3f", static_cast<double>(fig.exchanges) * latency,
+                LineRatio(fig, latency));
   if (!fig.repeated.empty()) {
     std::printf("   sent more than once:");
     for (const std::string& r : fig.repeated)
@@ -128,6 +138,8 @@ int main(int argc, char* argv[]) {
       " by the identity read; a write reads the identity before and after the code check)\n",
       latency);
   int failures = 0;
+  double worst = 0;
+  std::string worstWhat;
   for (int type = 1; type <= MaxInstType; ++type) {
     std::filesystem::remove(folder + "/DBenchState.ini");
     std::ofstream(benchFile) << "[Bench]\nDescription = transfer benchmark\n[COM1]\nInstrument = "
@@ -155,8 +167,13 @@ int main(int argc, char* argv[]) {
           writeOk);
     }
     std::printf("%2d %s\n", type, InstTypeName(type).c_str());
-    Print("read", read);
-    Print("write", write);
+    Print("read", read, latency);
+    Print("write", write, latency);
+    for (const auto& [what, fig] : {std::pair{"read", &read}, std::pair{"write", &write}})
+      if (LineRatio(*fig, latency) > worst) {
+        worst = LineRatio(*fig, latency);
+        worstWhat = InstTypeName(type) + " " + what;
+      }
     // The only message of a good run is the success of the write.
     const bool clean =
         port.Messages.size() == 1 && port.Messages.front() == "Transfer was successful!";
@@ -166,6 +183,8 @@ int main(int argc, char* argv[]) {
         std::printf("  message: %s\n", m.c_str());
     }
   }
+  if (latency > 0)
+    std::printf("largest ratio of wall time to line time: %.3f (%s)\n", worst, worstWhat.c_str());
   SetOperatorPort(nullptr);
   return failures == 0 ? 0 : 1;
 }
