@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <fstream>
+#include <unordered_set>
 
 #ifdef _WIN32
 #include <filesystem>
@@ -32,6 +33,17 @@ std::string Trim(std::string_view s) {
     s.remove_suffix(1);
   return std::string(s);
 }
+
+namespace {
+
+std::string Folded(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+} // namespace
 
 const TIniEntry* TIniSection::Find(std::string_view key) const {
   for (const auto& e : Entries)
@@ -75,6 +87,9 @@ TIniDoc ParseIni(std::string_view text, std::vector<TIniProblem>& problems) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF")
     text.remove_prefix(3);
   TIniSection* current = nullptr;
+  // The names seen, folded as SameText compares them: a file of many lines is read in time
+  // proportional to its size.
+  std::unordered_set<std::string> sectionNames, keys;
   int lineNo = 0;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
@@ -90,13 +105,14 @@ TIniDoc ParseIni(std::string_view text, std::vector<TIniProblem>& problems) {
         continue;
       }
       const std::string name = Trim(std::string_view(line).substr(1, line.size() - 2));
-      if (doc.Find(name) != nullptr) {
+      if (!sectionNames.insert(Folded(name)).second) {
         problems.push_back({lineNo, name, "section given twice"});
         current = nullptr;
         continue;
       }
-      current = &doc.Add(name);
-      current->Line = lineNo;
+      doc.Sections.push_back({name, lineNo, {}});
+      current = &doc.Sections.back();
+      keys.clear();
       continue;
     }
     const std::size_t eq = line.find('=');
@@ -116,7 +132,7 @@ TIniDoc ParseIni(std::string_view text, std::vector<TIniProblem>& problems) {
       problems.push_back({lineNo, entry.Key, "stands outside a section"});
       continue;
     }
-    if (current->Find(entry.Key) != nullptr) {
+    if (!keys.insert(Folded(entry.Key)).second) {
       problems.push_back({lineNo, entry.Key, "given twice in [" + current->Name + "]"});
       continue;
     }

@@ -89,6 +89,23 @@ TEST_F(RobustBench, WhatIsNoBenchFileIsRefusedWithItsMessage) {
   EXPECT_EQ(InstrumentOnCom1(), 1);
 }
 
+// A file of many keys is read in time proportional to its size, not to the square of it:
+// the largest file with a key on every line gives its messages at once.
+TEST_F(RobustBench, ALargeFileOfManyKeysIsReadWithItsMessages) {
+  std::string text = "[COM1]\n";
+  int keys = 0;
+  for (; text.size() + 16 <= SizeLimit; ++keys)
+    text += "Key" + std::to_string(1000000 + keys) + " = 1\n";
+  const std::string file = folder.Write("many.ini", text);
+  const std::string messages = LoadFile(file);
+  EXPECT_NE(messages.find("Bench file \"" + file + "\", line 2, key \"Key1000000\": unknown key\n"),
+            std::string::npos);
+  EXPECT_NE(messages.find("Bench file \"" + file + "\": " + std::to_string(keys - 20) +
+                          " more problems\n"),
+            std::string::npos)
+      << messages.substr(0, 2000);
+}
+
 TEST_F(RobustBench, AByteOrderMarkIsAccepted) {
   EXPECT_EQ(UseBench("\xEF\xBB\xBF[COM1]\nInstrument = DravonDat\n"), 0) << Messages();
   EXPECT_EQ(InstrumentOnCom1(), 1);

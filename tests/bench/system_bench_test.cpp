@@ -276,7 +276,8 @@ TEST_F(SystemBench, StoredStateIsKeptWithinTheInstrumentsLimits) {
   std::string state = folder.Read("DBenchState.ini");
   for (const auto& [from, to] : {std::pair<std::string, std::string>{"RA10F=0001", "RA10F=FFFF"},
                                  {"RA204=0005", "RA204=0000"},
-                                 {"RA200=012C", "RA200=zz"}}) {
+                                 {"RA200=012C", "RA200=zz"},
+                                 {"Zero=0\n", "Zero=1e300\n"}}) {
     const std::size_t at = state.find(from);
     ASSERT_NE(at, std::string::npos) << from << " in\n" << state;
     state.replace(at, from.size(), to);
@@ -289,6 +290,7 @@ TEST_F(SystemBench, StoredStateIsKeptWithinTheInstrumentsLimits) {
   EXPECT_EQ(Ask(1, 0xA200).BBAA, 300) << "an unreadable value keeps the factory value";
   float p = 0;
   EXPECT_EQ(an->GetPressInst(1, &p), 0);
+  EXPECT_NEAR(p, 0, 1) << "a zero no calibration could have taken is not used";
 }
 
 TEST_F(SystemBench, PowerCycleForgetsWhatWasNotStored) {
