@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing need,
+# Installs the Debian 12 packages that building, running, testing and fuzzing (clang with its
+# libFuzzer and sanitizer runtimes) need,
 # and generates the decimal-comma locale the tests run under. Safe to repeat.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl1-mesa-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format xvfb xauth locales
+  clang libclang-rt-14-dev
 )
 
 missing=()
