@@ -157,7 +157,12 @@ int main(int argc, char* argv[]) {
       form.sett->SetInstType(static_cast<std::uint8_t>(type));
       port.Messages.clear();
       read = Measure(
-          tracePath, control, [&] { return form.ReadData(); }, readOk);
+          tracePath, control,
+          [&] {
+            form.ReadBtnClick();
+            return form.Session().LastTransferSucceeded();
+          },
+          readOk);
       write = Measure(
           tracePath, control,
           [&] {

@@ -24,3 +24,19 @@ function(dtool_add_gtest name)
     # A test that waits on a window nobody closes fails instead of holding up the run.
     PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
 endfunction()
+
+# dtool_use_pdf_tools(<target>)
+# Tells a test where poppler's pdfinfo, pdftotext and pdftoppm are, to read PDFs back with; an
+# empty path makes the tests that need the tool fail with a hint.
+function(dtool_use_pdf_tools target)
+  foreach(tool pdfinfo pdftotext pdftoppm)
+    string(TOUPPER ${tool} var)
+    find_program(DTOOL_${var} ${tool})
+    if(DTOOL_${var})
+      target_compile_definitions(${target} PRIVATE DTOOL_${var}="${DTOOL_${var}}")
+    else()
+      message(WARNING "${tool} not found: install poppler-utils (scripts/deps.sh) for the report tests")
+      target_compile_definitions(${target} PRIVATE DTOOL_${var}="")
+    endif()
+  endforeach()
+endfunction()

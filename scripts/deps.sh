@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl1-mesa-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format xvfb xauth locales
+  poppler-utils
   clang libclang-rt-14-dev
 )
 

@@ -157,6 +157,9 @@ TConvResult TSettings::ConvInst(TransRec& rec, const TParam& param, bool toInstr
     }
     if (row.Partype != partype::Bool)
       value *= row.Factor;
+    // Rounded first, then limited: a value the instrument reported (32767 counts read back as
+    // 32.767000000000003) goes back as the same counts, not as a correction.
+    value = RoundHalfEven(value);
     bool limited = false;
     switch (row.Insttype) {
     case insttype::Word:
@@ -171,8 +174,8 @@ TConvResult TSettings::ConvInst(TransRec& rec, const TParam& param, bool toInstr
     default:
       FatalStop("TSettings.ConvInst: Insttype unknown! ");
     }
-    // The rounded value lies in -32768..65535; its low 16 bits are the register pattern.
-    const auto counts = static_cast<std::int32_t>(RoundHalfEven(value));
+    // The value lies in -32768..65535; its low 16 bits are the register pattern.
+    const auto counts = static_cast<std::int32_t>(value);
     rec.BBAA = static_cast<std::uint16_t>(counts & 0xFFFF);
     return limited ? TConvResult::Limited : TConvResult::Done;
   }

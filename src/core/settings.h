@@ -33,7 +33,8 @@ public:
 
   // The configuration was read from or written to the instrument successfully.
   bool ConfigRead() const { return configRead_; }
-  // Clearing it tells the owner, which forgets the protection code while it is active.
+  // Clearing it tells the owner, which forgets the protection code while the operator is at
+  // its view.
   void SetConfigRead(bool read);
 
   // Unit in which the analog offset shows: 12 "V" or 13 "mA". Setting it refreshes the owner.

@@ -1,6 +1,7 @@
 #pragma once
-// What the settings model and the link layer ask of the main window that owns them.
-// The main window implements it; tests pass a small fake.
+// What the settings model asks of the object that owns it: the preferences record, and news of
+// changes that its views show. The instrument session owns the settings object; tests pass a
+// small fake.
 #include <string>
 
 namespace dtool {
@@ -10,39 +11,26 @@ struct TPreferences;
 class ISettingsOwner {
 public:
   virtual ~ISettingsOwner() = default;
-  // The main window's preferences record.
+  // The preferences record the settings belong with.
   virtual TPreferences& Prefs() = 0;
-  // Shows every setting in its control again.
+
+  // ---- News: nothing is answered, and an owner that ignores one loses nothing ----
+
+  // Every setting is to be shown in its control again.
   virtual void WriteSetToField_() {}
-  // Updates the enabling of the commands.
+  // The enabling of the commands is to be updated.
   virtual void RefreshButtons() {}
-  // ConfigRead was cleared: the main window forgets the protection code if it is active.
+  // ConfigRead was cleared: the protection code is forgotten while the operator works in the
+  // main view.
   virtual void ConfigReadCleared() {}
-  // Shows the identity panel and the pages of the current instrument type.
+  // The identity panel and the pages of the current instrument type are to be shown again.
   virtual void ShowInstIdentity() {}
-  // Reopens the link with the library of the current type's family, on the preferred port.
+  // The current type's family changed: the link is to be opened with its library.
   virtual void ReopenLink() {}
-  // The main window's help context follows the current instrument type.
+  // The help context follows the current instrument type.
   virtual void SetHelpContextForType() {}
   // Switches the velocity mode of the controls and the current record on or off.
   virtual void SetVmode(bool /*on*/) {}
-  // The COM port could not be opened: shows the Preferences dialog modal, centred on the
-  // screen; true when the operator left it with OK (its OK has then reopened the link).
-  virtual bool ShowPreferencesForPort() { return false; }
-  // Ends the application once the running operation has returned.
-  virtual void TerminateApplication() {}
-  // The connected instrument needs a newer tool: tells the operator and ends the application.
-  virtual void ReportNewerInstrument() {}
-  // Checks the remembered protection code with an analog instrument, prompting for it when
-  // the instrument refuses it; wrongCodeText is the warning for a code that is wrong again.
-  // True when the instrument accepts the code or has none.
-  virtual bool CheckProtCode(const std::string& /*wrongCodeText*/) { return false; }
-  // The main window's caption text.
-  virtual std::string BuildCaption() { return {}; }
-  // Refreshes the live reading: a link library reported a new measurement record.
-  virtual void ShowLiveReading() {}
-  // The link opened or closed a port: the window shows the port in use and its state.
-  virtual void LinkStateChanged() {}
 };
 
 } // namespace dtool

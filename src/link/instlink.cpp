@@ -25,7 +25,7 @@ struct TInstLink::TOwnedLibs {
   TSwitchLink Switch;
 };
 
-TInstLink::TInstLink(TSettings& sett, ISettingsOwner& owner, const TAnalogLinkApi& analog,
+TInstLink::TInstLink(TSettings& sett, ILinkOwner& owner, const TAnalogLinkApi& analog,
                      const TSwitchLinkApi& sw)
     : sett_(sett), owner_(owner), an_(analog), sw_(sw) {
   handlerOwner = this;
@@ -33,12 +33,12 @@ TInstLink::TInstLink(TSettings& sett, ISettingsOwner& owner, const TAnalogLinkAp
   SetLinkErrEventHandler([this](std::int32_t port) { ErrEventProc(port); });
 }
 
-TInstLink::TInstLink(TSettings& sett, ISettingsOwner& owner, std::unique_ptr<TOwnedLibs> libs)
+TInstLink::TInstLink(TSettings& sett, ILinkOwner& owner, std::unique_ptr<TOwnedLibs> libs)
     : TInstLink(sett, owner, libs->Analog.Functions(), libs->Switch.Functions()) {
   libs_ = std::move(libs);
 }
 
-std::unique_ptr<TInstLink> TInstLink::Load(TSettings& sett, ISettingsOwner& owner,
+std::unique_ptr<TInstLink> TInstLink::Load(TSettings& sett, ILinkOwner& owner,
                                            const std::string& folder, TLinkLoadError& err) {
   auto libs = std::make_unique<TOwnedLibs>();
   if (!libs->Analog.Load(folder, err) || !libs->Switch.Load(folder, err))

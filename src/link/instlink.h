@@ -11,9 +11,9 @@
 
 #include "core/records.h"
 #include "core/settings.h"
-#include "core/settingsowner.h"
 #include "link/analoglink.h"
 #include "link/linkloader.h"
+#include "link/linkowner.h"
 #include "link/switchlink.h"
 
 namespace dtool {
@@ -73,11 +73,11 @@ public:
   // Works with the function tables of two loaded link libraries, which must stay loaded while
   // this object lives. Installs the record and error handlers of the link callbacks; the
   // owner sets the dispatcher (SetLinkDispatcher) that brings them to its thread.
-  TInstLink(TSettings& sett, ISettingsOwner& owner, const TAnalogLinkApi& analog,
+  TInstLink(TSettings& sett, ILinkOwner& owner, const TAnalogLinkApi& analog,
             const TSwitchLinkApi& sw);
   // Loads both libraries from the folder (the program's folder when empty) and keeps them;
   // null with err filled when a file or a function is missing.
-  static std::unique_ptr<TInstLink> Load(TSettings& sett, ISettingsOwner& owner,
+  static std::unique_ptr<TInstLink> Load(TSettings& sett, ILinkOwner& owner,
                                          const std::string& folder, TLinkLoadError& err);
   // Removes the handlers of the link callbacks, unless a later TInstLink has installed its own.
   ~TInstLink();
@@ -199,7 +199,7 @@ public:
 
 private:
   struct TOwnedLibs;
-  TInstLink(TSettings& sett, ISettingsOwner& owner, std::unique_ptr<TOwnedLibs> libs);
+  TInstLink(TSettings& sett, ILinkOwner& owner, std::unique_ptr<TOwnedLibs> libs);
 
   // SendCmd that also tells the link status of the exchange.
   std::int32_t Exchange(TransRec& rec, bool show, bool tolerateUnknown, std::int32_t& status);
@@ -214,7 +214,7 @@ private:
   void ShowInstrumentErrors(std::int32_t port);
 
   TSettings& sett_;
-  ISettingsOwner& owner_;
+  ILinkOwner& owner_;
   std::unique_ptr<TOwnedLibs> libs_;
   TAnalogLinkApi an_;
   TSwitchLinkApi sw_;

@@ -1,5 +1,6 @@
 // Single configuration values between an analog instrument and the settings, the answer
 // check of every exchange, and the limits of the switch record.
+#include <cmath>
 #include <string>
 
 #include "link/instlink.h"
@@ -179,8 +180,13 @@ TRangeCheck TInstLink::SwitchRangeCheck(TSwitchParams& rec) {
       return TRangeCheck::NotChecked;
     }
     double value = rec.*c.Field;
-    const bool changed =
-        c.Signed ? LimitAbsValue(value, minimum, maximum) : LimitValue(value, minimum, maximum);
+    // The library gives its bounds in single precision: a value that equals a bound there (a
+    // hose length of 0.1 m against 0.1f) is within it and stays as it is.
+    const float single = static_cast<float>(c.Signed ? std::fabs(value) : value);
+    const bool within =
+        single >= static_cast<float>(minimum) && single <= static_cast<float>(maximum);
+    const bool changed = !within && (c.Signed ? LimitAbsValue(value, minimum, maximum)
+                                              : LimitValue(value, minimum, maximum));
     rec.*c.Field = value;
     if (changed) {
       std::string caption = c.Label;

@@ -26,7 +26,8 @@ struct TLogSource {
 bool WriteLogFile(const std::string& path, const std::string& transferId, const std::tm& time,
                   const TLogSource& source);
 
-// The log's text, as WriteLogFile writes it.
+// The log's text, as WriteLogFile writes it: the configuration file of the current instrument
+// (configfile.h). For the switch, [Instrument_Settings] holds the switch record.
 std::string LogFileText(const std::string& transferId, const std::tm& time,
                         const TLogSource& source);
 

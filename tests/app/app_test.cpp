@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -19,6 +20,7 @@
 #include "core/settings.h"
 #include "link/linkloader.h"
 #include "support/benchtrace.h"
+#include "support/pdftools.h"
 
 namespace dtool {
 namespace {
@@ -111,8 +113,9 @@ protected:
   }
 
   // Starts the program in the folder, on the test bench, with the trace of every library call
-  // and the further variables given.
-  void Start(QProcess& program, const QList<QPair<QString, QString>>& extra = {}) {
+  // and the further variables given; in another working folder when one is given.
+  void Start(QProcess& program, const QList<QPair<QString, QString>>& extra = {},
+             const QString& workingFolder = QString()) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const auto& [name, value] : extra)
       env.insert(name, value);
@@ -121,7 +124,7 @@ protected:
     env.insert(QStringLiteral("DTOOL_BENCH_STATE"), dir.path());
     env.insert(QStringLiteral("DTOOL_BENCH_TRACE"), Path("trace.txt"));
     program.setProcessEnvironment(env);
-    program.setWorkingDirectory(dir.path());
+    program.setWorkingDirectory(workingFolder.isEmpty() ? dir.path() : workingFolder);
     program.start(Path("DToolPc"), {});
     ASSERT_TRUE(program.waitForStarted(10000));
   }
@@ -274,6 +277,59 @@ TEST_F(WizardProgramTest, EndedBySigtermWithTheCalibrationRunningLeavesTheOutput
       output = n.Text;
   EXPECT_EQ(output.rfind("output: measuring", 0), 0u) << output;
   EXPECT_FALSE(QFile::exists(Path("DToolPc.SET.tmp")));
+}
+
+// The report of a read goes to a PDF through File > Save as PDF... in the running program: its
+// layouts are the program's own, wherever it is started from, and its numbers are in the
+// operator's locale. An operator loaded into the program reads and types the file name.
+class ReportProgramTest : public ProgramTest {};
+
+TEST_F(ReportProgramTest, SavesTheReportOfAReadAsPdfFromAnyFolderInTheOperatorsLocale) {
+  const TSetFileImage image = BuildSetFileImage(Records(10, 1));
+  {
+    QFile file(Path("DToolPc.SET"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+  }
+  const QString elsewhere = Path("elsewhere");
+  ASSERT_TRUE(QDir().mkpath(elsewhere));
+  const QString pdf = Path("report.pdf");
+  const QString robot =
+      QDir(QCoreApplication::applicationDirPath()).filePath("libdtool_operator_robot.so");
+  QProcess program;
+  Start(program,
+        {{"LD_PRELOAD", robot},
+         {"DTOOL_TEST_OPERATOR", "savepdf"},
+         {"DTOOL_TEST_PDF", pdf},
+         {"LC_ALL", "de_DE.UTF-8"}},
+        elsewhere);
+  if (HasFatalFailure())
+    return;
+  // The PDF is renamed into place when it is complete.
+  for (int i = 0; i < 400 && !QFile::exists(pdf) && program.state() == QProcess::Running; ++i)
+    QThread::msleep(50);
+  const bool saved = QFile::exists(pdf);
+  program.terminate();
+  const bool finished = program.waitForFinished(20000);
+  if (!finished)
+    program.kill();
+  ASSERT_TRUE(saved) << program.readAllStandardError().toStdString();
+  ASSERT_TRUE(finished) << "the program did not end";
+  EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+
+  const test::TPdfInfo info = test::PdfInfo(pdf);
+  ASSERT_TRUE(info.Error.isEmpty()) << info.Error.toStdString();
+  EXPECT_EQ(info.Pages, 1);
+  EXPECT_EQ(info.Title, QStringLiteral("DravonDat 1001010 - Instrument configuration"));
+  const QString text = test::PdfText(pdf);
+  for (const char* expected :
+       {"DravonDat", "1001010", "-250 .. 250 Pa", "Measurement", "Analog output", "Environment"})
+    EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected << "\n" << text.toStdString();
+  // The hose length as read, in inches with a decimal comma.
+  EXPECT_TRUE(
+      text.contains(QRegularExpression(QStringLiteral("Std\\. Hose length\\s+\\d+,\\d+ inch"))))
+      << text.toStdString();
+  EXPECT_TRUE(QDir(elsewhere).isEmpty()) << "nothing is written to the working folder";
 }
 #endif
 

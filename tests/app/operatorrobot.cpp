@@ -2,7 +2,10 @@
 // it waits for the main window and clicks its way into a dialog as a person would; the task is
 // named by DTOOL_TEST_OPERATOR. It is no part of the program, which knows nothing of it.
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -68,6 +71,32 @@ void Calibrate() {
   });
 }
 
+// "savepdf": Read data, then File > Save as PDF... into the file that DTOOL_TEST_PDF names,
+// typed into the file dialog.
+void SavePdf() {
+  Until([] {
+    QWidget* main = ShownWindow("MainForm");
+    auto* read = main ? main->findChild<QPushButton*>(QStringLiteral("ReadBtn")) : nullptr;
+    auto* save = main ? main->findChild<QAction*>(QStringLiteral("ActSavePdf")) : nullptr;
+    if (read == nullptr || save == nullptr)
+      return false;
+    Until([] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      auto* name = dialog && dialog->objectName() == QLatin1String("SavePdfDialog")
+                       ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                       : nullptr;
+      if (name == nullptr)
+        return false;
+      name->setText(qEnvironmentVariable("DTOOL_TEST_PDF"));
+      QTimer::singleShot(0, dialog, &QDialog::accept);
+      return true;
+    });
+    ClickSoon(read);
+    QTimer::singleShot(0, save, &QAction::trigger);
+    return true;
+  });
+}
+
 void StartOperator() {
   const char* task = std::getenv("DTOOL_TEST_OPERATOR");
   if (task == nullptr)
@@ -78,6 +107,8 @@ void StartOperator() {
       [task] {
         if (std::strcmp(task, "calibrate") == 0)
           Calibrate();
+        else if (std::strcmp(task, "savepdf") == 0)
+          SavePdf();
       },
       Qt::QueuedConnection);
 }

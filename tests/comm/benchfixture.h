@@ -12,17 +12,18 @@
 
 #include "core/records.h"
 #include "core/settings.h"
-#include "core/settingsowner.h"
 #include "link/dispatcher.h"
 #include "link/instlink.h"
+#include "link/linkowner.h"
 #include "support/benchcontrol.h"
 #include "support/benchtrace.h"
 #include "support/scriptedport.h"
 
 namespace dtool::test {
 
-// The main window as the link layer sees it: every call is recorded; the answers are set.
-class TFakeOwner : public ISettingsOwner {
+// The owner of the link (the session) as the link layer sees it: every call is recorded; the
+// answers are set.
+class TFakeOwner : public ILinkOwner {
 public:
   TPreferences& Prefs() override { return prefs; }
   void WriteSetToField_() override { calls.push_back("WriteSetToField_"); }

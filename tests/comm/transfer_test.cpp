@@ -308,6 +308,21 @@ TEST_F(FakeTransferTest, AThresholdKeepsItsSignWhileItsMagnitudeIsLimited) {
   EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", CorrectedText("Threshold (Alarm 1)")}}));
 }
 
+// The bounds come in single precision: values that equal them there are within them.
+TEST_F(FakeTransferTest, ValuesAtTheSinglePrecisionBoundsAreWithinThem) {
+  TFakeLink::bounds = {{1001, 0.1f}, {1002, 30},   {1003, 600},  {1004, 1100}, {1007, 0.5f},
+                       {1008, 1.5f}, {1009, 0.0f}, {1010, 50.0}, {1011, 0.5f}, {1012, 200}};
+  TSwitchParams rec{};
+  SetSwitchDefaults(rec);
+  rec.Hose_length = 0.1;
+  rec.Al1Thre = -0.5;
+  rec.Al2Thre = 200;
+  EXPECT_EQ(link_->SwitchRangeCheck(rec), TRangeCheck::InRange);
+  EXPECT_EQ(rec.Hose_length, 0.1);
+  EXPECT_EQ(rec.Al1Thre, -0.5);
+  EXPECT_EQ(port_.messages, std::vector<Msg>{});
+}
+
 TEST_F(FakeTransferTest, ABoundTheLibraryRefusesEndsTheCheckWithItsError) {
   TFakeLink::bounds = {{1001, 0.1f}, {1002, 30}};
   TFakeLink::boundStatus = 4;

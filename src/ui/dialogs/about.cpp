@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "resources/pictures.h"
+#include "session/session.h"
 #include "ui/dialogs/aboutinfo.h"
 #include "ui/dialogs/dialoghost.h"
 #include "ui/dialogs/wizardcommon.h"
@@ -91,8 +92,7 @@ void TAboutForm::FormCreate() {
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(row, 1);
 
-  CloseBtn = new QPushButton(QStringLiteral("&Close"), this);
-  CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+  CloseBtn = NewButton(this, "CloseBtn", QStringLiteral("&Close"));
   CloseBtn->setDefault(true);
   connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -132,7 +132,7 @@ void TAboutForm::Show(const TAboutInfo& info) {
 }
 
 void TAboutForm::FillInfo() {
-  Show(AboutInfo(host_.Settings(), host_.IdentityTexts(), host_.BuildCaption()));
+  Show(AboutInfo(host_.Session().Settings(), host_.IdentityTexts(), host_.BuildCaption()));
   // Long firmware texts widen the window.
   InfoPanel->layout()->invalidate();
   InfoPanel->updateGeometry();

@@ -13,6 +13,7 @@
 #include "core/analogcal.h"
 #include "core/settings.h"
 #include "link/instlink.h"
+#include "session/session.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
 #include "ui/controls/fields.h"
@@ -41,10 +42,8 @@ QString ReadingCaption(double percent) {
 } // namespace
 
 TAnalCalForm::TAnalCalForm(IDialogHost& host, const TWizardTimerSource& timers)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host), calTimer_(NewWizardTimer(timers)) {
+    : TDialogBase(host.DialogParent(), HelpDialogFlags), host_(host),
+      calTimer_(NewWizardTimer(timers)) {
   setObjectName(QStringLiteral("AnalCalForm"));
   setWindowTitle(QStringLiteral("Analog output calibration wizard"));
   SetHelpContext(this, helpctx::AnalogCal);
@@ -65,8 +64,7 @@ TAnalCalForm::TAnalCalForm(IDialogHost& host, const TWizardTimerSource& timers)
     return e;
   };
   auto button = [this](const QString& text, const char* name, int helpContext) {
-    auto* b = new QPushButton(text, this);
-    b->setObjectName(QLatin1String(name));
+    QPushButton* b = NewButton(this, name, text);
     if (helpContext > 0)
       SetHelpContext(b, helpContext);
     return b;
@@ -201,7 +199,7 @@ bool TAnalCalForm::Execute() {
     ErrorBox(InvalidValueText);
     return false;
   }
-  if (!host_.WizardBackup())
+  if (host_.Session().BackupAndWrite() != TOutcome::Done)
     return false;
 
   outUnit_ = host_.AnalogOutUnit();
@@ -279,7 +277,7 @@ void TAnalCalForm::CalTimerTimer() {
   const bool enabled = calTimer_->Enabled();
   calTimer_->SetEnabled(false);
   UpperPoint = !UpperPoint;
-  TInstLink* link = host_.Link();
+  TInstLink* link = host_.Session().Link();
   const bool ok =
       link && link->CalOutput(true, false, UpperPoint ? CalUpperPercent : CalLowerPercent);
   // A window closed meanwhile has stopped the calibration for good.
@@ -296,8 +294,8 @@ bool TAnalCalForm::StopCalibration(bool show, bool endOutput) {
   if (!endOutput)
     return true;
   if (show)
-    return EndAnalogOutput(host_.Link());
-  return host_.Link() && host_.Link()->EndOutput(false);
+    return EndAnalogOutput(host_.Session().Link());
+  return host_.Session().Link() && host_.Session().Link()->EndOutput(false);
 }
 
 void TAnalCalForm::xxEdChange(TEditReal* sender) {
@@ -328,7 +326,7 @@ void TAnalCalForm::xxEdRangeError(TEditReal*, double, double, bool& update) {
 }
 
 bool TAnalCalForm::CalculateBtnClick() {
-  const TSettings& sett = host_.Settings();
+  const TSettings& sett = host_.Session().Settings();
   const int cls = sett.GetInstClass();
   const bool liveZero = (cls == 2 || cls == 3 ? sett.Class23.An_4_20 : sett.Class1.An_4_20) != 0;
   std::optional<TAnalogCorrection> c;
@@ -385,7 +383,7 @@ void TAnalCalForm::ShowResult(bool enabled) {
 
 void TAnalCalForm::CloseWork(int) {
   StopCalibration(true, true);
-  host_.WizardRestore();
+  host_.Session().Restore();
 }
 
 void TAnalCalForm::showEvent(QShowEvent* event) {

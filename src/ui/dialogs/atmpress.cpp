@@ -9,6 +9,7 @@
 #include "core/barometric.h"
 #include "core/records.h"
 #include "core/units.h"
+#include "session/session.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
 #include "ui/controls/fields.h"
@@ -27,19 +28,10 @@ QLabel* NewLabel(QWidget* parent, const char* name, const QString& text) {
   return label;
 }
 
-QPushButton* NewButton(QWidget* parent, const char* name, const char* text) {
-  auto* button = new QPushButton(QString::fromUtf8(text), parent);
-  button->setObjectName(QLatin1String(name));
-  return button;
-}
-
 } // namespace
 
 TAtmPressForm::TAtmPressForm(IDialogHost& host)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host) {
+    : TDialogBase(host.DialogParent(), HelpDialogFlags), host_(host) {
   setObjectName(QStringLiteral("AtmPressForm"));
   setWindowTitle(QStringLiteral("Absolute pressure wizard"));
   SetHelpContext(this, helpctx::AtmPressWizard);
@@ -146,7 +138,7 @@ bool TAtmPressForm::Execute() {
   AltEd->MinVal = MinAltitude;
   TempEd->MaxVal = MaxTemperature;
   TempEd->MinVal = MinTemperature;
-  const TPreferences& prefs = host_.Prefs();
+  const TPreferences& prefs = host_.Session().Prefs();
   {
     const TMuteChange muteAlt(AltEd);
     const TMuteChange muteTemp(TempEd);
@@ -202,7 +194,7 @@ double TAtmPressForm::Calculate() {
 void TAtmPressForm::CalculateBtnClick() {
   if (!InputsValid())
     return;
-  ResultEd->SetValue(ConvertUnit(host_.Prefs().AtmUnit, unit::hPa, Calculate()));
+  ResultEd->SetValue(ConvertUnit(host_.Session().Prefs().AtmUnit, unit::hPa, Calculate()));
   ResultEd->SetEnabled(true);
 }
 
@@ -212,7 +204,7 @@ void TAtmPressForm::OkBtnClick() {
   CalculateBtnClick();
   if (!host_.TakeWizardValue(THostField::AtmPress, ResultEd->Value()))
     return;
-  TPreferences& prefs = host_.Prefs();
+  TPreferences& prefs = host_.Session().Prefs();
   prefs.Altitude = AltEd->Value();
   prefs.Temperature = TempEd->Value();
   accept();

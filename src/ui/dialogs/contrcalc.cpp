@@ -11,6 +11,7 @@
 
 #include "link/analoglink.h"
 #include "link/instlink.h"
+#include "session/session.h"
 #include "tools/numeric.h"
 #include "tools/operatorport.h"
 #include "ui/dialogs/wizardcommon.h"
@@ -54,15 +55,10 @@ TContrCalcForm::TContrCalcForm(IDialogHost& host)
   ContrLab->setBuddy(DispTB);
   connect(DispTB, &QSlider::valueChanged, this, [this] { DispTBChange(); });
 
-  auto makeButton = [this](const char* name, const char* text) {
-    auto* button = new QPushButton(QLatin1String(text), this);
-    button->setObjectName(QLatin1String(name));
-    return button;
-  };
-  OkBtn = makeButton("OkBtn", "OK");
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  CancelBtn = makeButton("CancelBtn", "Cancel");
-  HelpBtn = makeButton("HelpBtn", "&Help");
+  CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("Cancel"));
+  HelpBtn = NewButton(this, "HelpBtn", QStringLiteral("&Help"));
   connect(OkBtn, &QPushButton::clicked, this, [this] { xxBtnClick(OkBtn); });
   connect(CancelBtn, &QPushButton::clicked, this, [this] { xxBtnClick(CancelBtn); });
   connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
@@ -92,11 +88,11 @@ TContrCalcForm::TContrCalcForm(IDialogHost& host)
 }
 
 bool TContrCalcForm::Execute() {
-  TInstLink* link = host_.Link();
+  TInstLink* link = host_.Session().Link();
   if (!link || !link->InstrumentReady())
     return false;
   TransRec rec = MakeTransRec(ReadContrast);
-  if (!link->ExecCmd(rec, true) || !host_.CheckSerialNo(TSerialCheck::Remember))
+  if (!link->ExecCmd(rec, true) || !host_.Session().CheckSerialNo(TSerialCheck::Remember))
     return false;
   OrigContrast = rec.BBAA;
   // The main window's contrast, rounded as the settings keep it; the slider holds 0 to 15.
@@ -114,8 +110,8 @@ bool TContrCalcForm::Execute() {
 }
 
 void TContrCalcForm::DispTBChange() {
-  TInstLink* link = host_.Link();
-  if (!link || !host_.CheckSerialNo(TSerialCheck::Compare))
+  TInstLink* link = host_.Session().Link();
+  if (!link || !host_.Session().CheckSerialNo(TSerialCheck::Compare))
     return;
   TransRec rec = MakeTransRec(WriteContrast, static_cast<std::uint16_t>(DispTB->value()));
   link->ExecCmd(rec, false);
@@ -140,8 +136,8 @@ void TContrCalcForm::CloseWork(int) {
   restorePending_ = false;
   // The instrument's own contrast back, and the display restarted with it; closing is never
   // refused.
-  TInstLink* link = host_.Link();
-  bool ok = link && host_.CheckSerialNo(TSerialCheck::Compare);
+  TInstLink* link = host_.Session().Link();
+  bool ok = link && host_.Session().CheckSerialNo(TSerialCheck::Compare);
   if (ok) {
     TransRec rec = MakeTransRec(WriteContrast, static_cast<std::uint16_t>(OrigContrast));
     ok = link->ExecCmd(rec, true);

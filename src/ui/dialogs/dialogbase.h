@@ -8,6 +8,11 @@ class QWidget;
 
 namespace dtool {
 
+// The caption of the dialogs: title, system menu, close box and the help button.
+inline constexpr Qt::WindowFlags HelpDialogFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint;
+
 class TDialogBase : public QDialog {
   Q_OBJECT
 public:

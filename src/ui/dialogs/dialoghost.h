@@ -9,24 +9,14 @@
 #include <string>
 
 #include "core/units.h"
-#include "ui/dialogs/protection.h"
+#include "session/outcome.h"
 
 class QWidget;
 
 namespace dtool {
 
-class TInstLink;
-class TParam;
-class TSettings;
-struct TPreferences;
+class TSession;
 struct TSwitchParams;
-
-// Whether a check tells the operator why it failed.
-enum class TShow : bool { Silent, Messages };
-
-// How the serial number of the connected instrument is used: remembered, or compared with the
-// one remembered.
-enum class TSerialCheck : bool { Remember, Compare };
 
 // The main window's edits that wizards start from and hand their results to.
 enum class THostField {
@@ -65,29 +55,10 @@ public:
 
   // Owner of the dialogs; they are centred on it.
   virtual QWidget* DialogParent() = 0;
-  virtual TSettings& Settings() = 0;
-  virtual TPreferences& Prefs() = 0;
-  // The link to the instrument; null when the link libraries could not be loaded.
-  virtual TInstLink* Link() = 0;
-  // What the protection code operations need, for one call.
-  virtual TProtectionContext ProtectionContext() = 0;
+  // The conversation with the instrument: the settings, the preferences, the walks and checks,
+  // the protection code.
+  virtual TSession& Session() = 0;
 
-  // The wizards' transfers: the instrument's values into the original-data copies and the
-  // working values into the instrument; at the end the copies back. True on success.
-  virtual bool WizardBackup() = 0;
-  virtual bool WizardRestore() = 0;
-  // One parameter from or to the instrument; true on success (a failure has been reported).
-  virtual bool ReadParam(const TParam& field) = 0;
-  virtual bool WriteParam(const TParam& field) = 0;
-  // Reads the serial number and remembers it, or compares it with the one remembered ("Wrong
-  // Serial Number! " when it differs). True on success.
-  virtual bool CheckSerialNo(TSerialCheck mode) = 0;
-  // True when the configuration has been read, or is read now with the operator's consent.
-  virtual bool RequireReadData() = 0;
-  // True when the connected instrument belongs to the current class.
-  virtual bool CheckInstrument(TShow show) = 0;
-  // Presents the remembered protection code, asking for it when refused. True when accepted.
-  virtual bool CheckProtCode(const std::string& wrongCodeText) = 0;
   // Restarts the poll interval and shows a fresh live reading.
   virtual void ShowLiveReading() = 0;
   // Shows every setting in its control again.

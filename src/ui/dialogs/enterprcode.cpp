@@ -40,11 +40,9 @@ TEnterPrCodeForm::TEnterPrCodeForm(QWidget* owner)
   };
   CodeLb->setBuddy(PrCodeEd->InputEdit());
 
-  OkBtn = new QPushButton(QStringLiteral("OK"), this);
-  OkBtn->setObjectName(QStringLiteral("OkBtn"));
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  BitBtn1 = new QPushButton(QStringLiteral("Cancel"), this);
-  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  BitBtn1 = NewButton(this, "BitBtn1", QStringLiteral("Cancel"));
   connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -81,6 +79,12 @@ bool TEnterPrCodeForm::Execute(std::int32_t& code, const QString& caption, const
     }
   }
   return true;
+}
+
+bool AskProtCode(QWidget* owner, std::int32_t& code, const std::string& caption,
+                 const std::string& label) {
+  TEnterPrCodeForm form(owner);
+  return form.Execute(code, QString::fromStdString(caption), QString::fromStdString(label));
 }
 
 void TEnterPrCodeForm::PrCodeEdRangeError(TEditReal*, double, double, bool& update) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <string>
 
 class QLabel;
 class QPushButton;
@@ -41,5 +42,10 @@ protected:
 private:
   void FormActivate();
 };
+
+// The code prompt of the session's views: a code dialog on owner under the caption and label
+// given. True when the operator confirmed; code is written as by Execute.
+bool AskProtCode(QWidget* owner, std::int32_t& code, const std::string& caption,
+                 const std::string& label);
 
 } // namespace dtool

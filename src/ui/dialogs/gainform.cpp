@@ -9,6 +9,7 @@
 #include "core/records.h"
 #include "core/settings.h"
 #include "link/instlink.h"
+#include "session/session.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
 #include "ui/controls/fields.h"
@@ -26,12 +27,7 @@ bool IsStaticType(int type) {
 
 } // namespace
 
-TGainForm::TGainForm(IDialogHost& host)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host) {
-  setObjectName(QStringLiteral("GainForm"));
+TGainForm::TGainForm(IDialogHost& host) : TTrialWizard(host, QStringLiteral("GainForm")) {
   setWindowTitle(QStringLiteral("Gain wizard"));
   SetHelpContext(this, helpctx::GainWizard);
 
@@ -48,17 +44,12 @@ TGainForm::TGainForm(IDialogHost& host)
   SetHelpContext(GainSensEd, helpctx::GainEdit);
   GainSensLb->setBuddy(GainSensEd->InputEdit());
 
-  auto makeButton = [this](const char* name, const char* text) {
-    auto* button = new QPushButton(QLatin1String(text), this);
-    button->setObjectName(QLatin1String(name));
-    return button;
-  };
-  FGainBtn = makeButton("FGainBtn", "&Factory gain");
+  FGainBtn = NewButton(this, "FGainBtn", QStringLiteral("&Factory gain"));
   SetHelpContext(FGainBtn, helpctx::FactoryGain);
-  OkBtn = makeButton("OkBtn", "OK");
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  CancelBtn = makeButton("CancelBtn", "Cancel");
-  HelpBtn = makeButton("HelpBtn", "&Help");
+  CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("Cancel"));
+  HelpBtn = NewButton(this, "HelpBtn", QStringLiteral("&Help"));
   connect(FGainBtn, &QPushButton::clicked, this, [this] { FGainBtnClick(); });
   connect(OkBtn, &QPushButton::clicked, this, [this] { OkBtnClick(); });
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -88,39 +79,27 @@ TGainForm::TGainForm(IDialogHost& host)
 }
 
 THostField TGainForm::GainTarget() const {
-  return IsStaticType(host_.Settings().InstType()) ? THostField::GainSensStatic
-                                                   : THostField::GainSens;
+  return IsStaticType(host_.Session().Settings().InstType()) ? THostField::GainSensStatic
+                                                             : THostField::GainSens;
 }
 
 int TGainForm::WindowHelpContext() const {
-  const int cls = host_.Settings().GetInstClass();
+  const int cls = host_.Session().Settings().GetInstClass();
   return cls == ClassStatic || cls == ClassStaticZ ? helpctx::GainWizardStatic
                                                    : helpctx::GainWizard;
 }
 
 bool TGainForm::Execute() {
-  TSettings& sett = host_.Settings();
-  analog_ = IsAnalogFamily(sett.InstType());
-  THostField source = THostField::GainSens;
-  if (analog_) {
-    if (!host_.WizardBackup())
-      return false;
-    restorePending_ = true;
-    source = GainTarget();
-  } else {
-    if (!host_.RequireReadData())
-      return false;
-    host_.TrialSwitchRecord() = sett.Switch;
-  }
+  if (!Prepare())
+    return false;
+  // The switch starts from the environment page's gain, an analog instrument from its target.
+  const THostField source = analog_ ? GainTarget() : THostField::GainSens;
   SetHelpContext(this, WindowHelpContext());
   const TShownField shown = host_.ShownField(source);
   GainSensEd->SetNachkomma(shown.Decimals);
   GainSensEd->IncVal = ParamIncrement(values_.SensGainParam());
   GainSensEd->SetValue(shown.Value);
-  // The starting value at once.
-  tried_.reset();
-  TryValue();
-  return exec() == Accepted;
+  return Run();
 }
 
 void TGainForm::RefreshGainSensEd() {
@@ -132,47 +111,17 @@ void TGainForm::GainSensEdChange(TEditReal* sender) {
   CheckEditValue(sender);
 }
 
-void TGainForm::GainSensEdDataInput(TEditReal* sender) {
-  if (!Open())
-    return;
-  // A number is shown in the edit's format; text that is no number gets the last value back.
-  sender->CheckInput(true);
-  FinishInput();
-}
-
 void TGainForm::FGainBtnClick() {
   GainSensEd->SetValue(1.0);
   FinishInput();
 }
 
-void TGainForm::FinishInput() {
-  double value = 0;
-  try {
-    value = GainSensEd->Value();
-  } catch (const EConvertError&) {
-    TryValue(); // tells the operator
-    return;
-  }
-  if (tried_ && *tried_ == value)
-    host_.ShowLiveReading();
-  else
-    TryValue();
-}
-
-bool TGainForm::TryValue() {
-  double value = 0;
-  try {
-    value = GainSensEd->Value();
-  } catch (const EConvertError&) {
-    ErrorBox(InvalidValueText);
-    host_.ShowLiveReading();
-    return false;
-  }
+bool TGainForm::Try(double value) {
   values_.SensGain = value;
   if (analog_) {
-    if (host_.CheckSerialNo(TSerialCheck::Compare))
-      host_.WriteParam(values_.SensGainParam());
-  } else if (TInstLink* link = host_.Link()) {
+    if (host_.Session().CheckSerialNo(TSerialCheck::Compare))
+      host_.Session().WriteParam(values_.SensGainParam());
+  } else if (TInstLink* link = host_.Session().Link()) {
     TSwitchParams& trial = host_.TrialSwitchRecord();
     trial.Gain_Sens = value;
     if (link->SwitchRangeCheck(trial) != TRangeCheck::InRange) {
@@ -182,61 +131,11 @@ bool TGainForm::TryValue() {
       SettingToEdit(GainSensEd, unit::None, unit::None, trial.Gain_Sens);
     }
   }
-  try {
-    tried_ = GainSensEd->Value();
-  } catch (const EConvertError&) {
-    tried_.reset();
-  }
-  host_.ShowLiveReading();
   return true;
-}
-
-void TGainForm::OkBtnClick() {
-  // Text that is no number keeps the window open.
-  if (!CheckEditValue(GainSensEd))
-    return;
-  GainSensEd->CheckInput(true);
-  FinishInput();
-  if (analog_) {
-    double value = 0;
-    try {
-      value = GainSensEd->Value();
-    } catch (const EConvertError&) {
-      ErrorBox(InvalidValueText);
-      return;
-    }
-    // The main window stores it as the operator's entry; a refused value keeps the window open.
-    if (!host_.TakeWizardValue(GainTarget(), value))
-      return;
-  } else {
-    host_.Settings().Switch = host_.TrialSwitchRecord();
-    host_.WriteSetToField_();
-  }
-  accept();
 }
 
 void TGainForm::HelpBtnClick() {
   ShowHelpTopic(WindowHelpContext(), QLatin1String(SubHelpWindow));
-}
-
-void TGainForm::CloseWork(int) {
-  // Closing is never refused; a restore that fails has been reported.
-  if (restorePending_) {
-    restorePending_ = false;
-    host_.WizardRestore();
-  }
-}
-
-void TGainForm::showEvent(QShowEvent* event) {
-  TDialogBase::showEvent(event);
-  if (!event->spontaneous())
-    FormActivate();
-}
-
-void TGainForm::FormActivate() {
-  GainSensEd->InputEdit()->setFocus(Qt::OtherFocusReason);
-  GainSensEd->InputEdit()->selectAll();
-  host_.ShowLiveReading();
 }
 
 } // namespace dtool

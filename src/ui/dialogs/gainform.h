@@ -3,21 +3,17 @@
 // main window's live reading: an analog instrument gets each value at once (its own values
 // are saved first and written back when the wizard closes); the switch reads with a trial copy
 // of its record. The result goes into the main window's gain edit only.
-#include <optional>
-
 #include "core/paramtable.h"
-#include "ui/dialogs/dialogbase.h"
-#include "ui/dialogs/dialoghost.h"
+#include "ui/dialogs/trialwizard.h"
 
 class QLabel;
 class QPushButton;
-class QShowEvent;
 
 namespace dtool {
 
 class TEditReal;
 
-class TGainForm : public TDialogBase {
+class TGainForm : public TTrialWizard {
   Q_OBJECT
 public:
   // Created hidden with the main window, which owns it.
@@ -34,9 +30,9 @@ public:
 
   // Handlers.
   void GainSensEdChange(TEditReal* sender);
-  void GainSensEdDataInput(TEditReal* sender);
+  void GainSensEdDataInput(TEditReal* sender) { DataInput(sender); }
   void FGainBtnClick();
-  void OkBtnClick();
+  void OkBtnClick() { TTrialWizard::OkBtnClick(); }
   void HelpBtnClick();
 
   QLabel* GainSensLb;
@@ -47,27 +43,15 @@ public:
   QPushButton* HelpBtn;
 
 protected:
-  void CloseWork(int result) override;
-  void showEvent(QShowEvent* event) override;
+  TEditReal* TrialEdit() const override { return GainSensEd; }
+  THostField Target() const override { return GainTarget(); }
+  bool Try(double value) override;
 
 private:
-  void FormActivate();
-  // Finished input: tries the edit's value unless it is the one tried last; the live reading
-  // follows.
-  void FinishInput();
-  // Tries the edit's value on the instrument or in the trial record, then refreshes the live
-  // reading. False when the text is no number (the operator has been told).
-  bool TryValue();
   // Help context of the window: by the current instrument class.
   int WindowHelpContext() const;
 
-  IDialogHost& host_;
   TGainValues values_;
-  bool analog_ = false;
-  // The instrument carries trial values until the close writes its own back.
-  bool restorePending_ = false;
-  // The value of GainSensEd that was tried last.
-  std::optional<double> tried_;
 };
 
 } // namespace dtool

@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "core/units.h"
 #include "link/instlink.h"
+#include "session/session.h"
 #include "tools/fatal.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
@@ -39,11 +40,7 @@ QString WithMnemonic(const QString& caption) {
 } // namespace
 
 THoseCalcForm::THoseCalcForm(IDialogHost& host)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host) {
-  setObjectName(QStringLiteral("HoseCalcForm"));
+    : TTrialWizard(host, QStringLiteral("HoseCalcForm")) {
   setWindowTitle(QStringLiteral("Hose length wizard"));
 
   ParLb = new QLabel(this);
@@ -61,15 +58,10 @@ THoseCalcForm::THoseCalcForm(IDialogHost& host)
   ParEdUnitLb->setObjectName(QStringLiteral("ParEdUnitLb"));
   ParEdUnitLb->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-  auto makeButton = [this](const char* name, const char* text) {
-    auto* button = new QPushButton(QLatin1String(text), this);
-    button->setObjectName(QLatin1String(name));
-    return button;
-  };
-  OkBtn = makeButton("OkBtn", "OK");
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  CancelBtn = makeButton("CancelBtn", "Cancel");
-  HelpBtn = makeButton("HelpBtn", "&Help");
+  CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("Cancel"));
+  HelpBtn = NewButton(this, "HelpBtn", QStringLiteral("&Help"));
   connect(OkBtn, &QPushButton::clicked, this, [this] { OkBtnClick(); });
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
@@ -102,22 +94,10 @@ THoseCalcForm::THoseCalcForm(IDialogHost& host)
 bool THoseCalcForm::Execute(int kind) {
   if (!KnownKind(kind))
     FatalStop("THoseCalcForm.SetParkind: Value unknown! ");
-  TSettings& sett = host_.Settings();
-  analog_ = IsAnalogFamily(sett.InstType());
-  if (analog_) {
-    if (!host_.WizardBackup())
-      return false;
-    restorePending_ = true;
-  } else {
-    if (!host_.RequireReadData())
-      return false;
-    host_.TrialSwitchRecord() = sett.Switch;
-  }
+  if (!Prepare())
+    return false;
   SetParkind(kind);
-  // The starting value at once.
-  tried_.reset();
-  TryValue();
-  return exec() == Accepted;
+  return Run();
 }
 
 void THoseCalcForm::SetParkind(int kind) {
@@ -128,8 +108,8 @@ void THoseCalcForm::SetParkind(int kind) {
     SetHelpContext(this, helpctx::HoseWizard);
     SetHelpContext(ParEd, helpctx::HoseLengthEdit);
     setWindowTitle(QStringLiteral("Hose length wizard"));
-    ParEd->IncVal =
-        ConvertUnit(host_.Prefs().HoseUnit, unit::m, ParamIncrement(values_.HoseLenParam()));
+    ParEd->IncVal = ConvertUnit(host_.Session().Prefs().HoseUnit, unit::m,
+                                ParamIncrement(values_.HoseLenParam()));
     break;
   case pkVelocityC:
   case pkVelocityCStatic:
@@ -164,7 +144,7 @@ THostField THoseCalcForm::GetTargetObject() const {
 
 void THoseCalcForm::RefreshParEd() {
   if (parkind_ == pkHoseLength)
-    SettingToEdit(ParEd, host_.Prefs().HoseUnit, unit::m, values_.HoseLen);
+    SettingToEdit(ParEd, host_.Session().Prefs().HoseUnit, unit::m, values_.HoseLen);
   else if (parkind_ == pkVelocityC || parkind_ == pkVelocityCStatic)
     SettingToEdit(ParEd, unit::None, unit::None, values_.VelocityC);
 }
@@ -174,52 +154,20 @@ void THoseCalcForm::xxHoseLenEdChange(TEditReal* sender) {
   CheckEditValue(sender);
 }
 
-void THoseCalcForm::xxEdDataInput(TEditReal* sender) {
-  if (!Open())
-    return;
-  // A number is shown in the edit's format; text that is no number gets the last value back.
-  sender->CheckInput(true);
-  FinishInput();
-}
-
-void THoseCalcForm::FinishInput() {
-  double value = 0;
-  try {
-    value = ParEd->Value();
-  } catch (const EConvertError&) {
-    TryValue(); // tells the operator
-    return;
-  }
-  if (tried_ && *tried_ == value)
-    host_.ShowLiveReading();
-  else
-    TryValue();
-}
-
-bool THoseCalcForm::TryValue() {
-  double value = 0;
-  bool valid = true;
-  try {
-    value = ParEd->Value();
-  } catch (const EConvertError&) {
-    valid = false;
-  }
+bool THoseCalcForm::Try(double value) {
   // C is kept in single precision.
-  if (valid && parkind_ != pkHoseLength && !(std::fabs(value) <= FLT_MAX))
-    valid = false;
-  if (!valid) {
+  if (parkind_ != pkHoseLength && !(std::fabs(value) <= FLT_MAX)) {
     ErrorBox(InvalidValueText);
-    host_.ShowLiveReading();
     return false;
   }
   switch (parkind_) {
   case pkHoseLength: {
-    const TUnit shownUnit = host_.Prefs().HoseUnit;
+    const TUnit shownUnit = host_.Session().Prefs().HoseUnit;
     values_.HoseLen = ConvertUnit(unit::m, shownUnit, value);
     if (analog_) {
-      if (host_.CheckSerialNo(TSerialCheck::Compare))
-        host_.WriteParam(values_.HoseLenParam());
-    } else if (TInstLink* link = host_.Link()) {
+      if (host_.Session().CheckSerialNo(TSerialCheck::Compare))
+        host_.Session().WriteParam(values_.HoseLenParam());
+    } else if (TInstLink* link = host_.Session().Link()) {
       TSwitchParams& trial = host_.TrialSwitchRecord();
       trial.Hose_length = values_.HoseLen;
       if (link->SwitchRangeCheck(trial) != TRangeCheck::InRange) {
@@ -238,44 +186,14 @@ bool THoseCalcForm::TryValue() {
     }
     values_.VelocityC = static_cast<float>(value);
     // The instrument keeps C in two registers: the upper half only after the lower one.
-    if (analog_ && host_.CheckSerialNo(TSerialCheck::Compare) &&
-        host_.WriteParam(values_.VelocityCParam(false)))
-      host_.WriteParam(values_.VelocityCParam(true));
+    if (analog_ && host_.Session().CheckSerialNo(TSerialCheck::Compare) &&
+        host_.Session().WriteParam(values_.VelocityCParam(false)))
+      host_.Session().WriteParam(values_.VelocityCParam(true));
     break;
   default:
     FatalStop("THoseCalcForm.xxHoseLenEdChange: Unknown Parkind!");
   }
-  try {
-    tried_ = ParEd->Value();
-  } catch (const EConvertError&) {
-    tried_.reset();
-  }
-  host_.ShowLiveReading();
   return true;
-}
-
-void THoseCalcForm::OkBtnClick() {
-  // Text that is no number keeps the window open.
-  if (!CheckEditValue(ParEd))
-    return;
-  ParEd->CheckInput(true);
-  FinishInput();
-  if (analog_) {
-    double value = 0;
-    try {
-      value = ParEd->Value();
-    } catch (const EConvertError&) {
-      ErrorBox(InvalidValueText);
-      return;
-    }
-    // The main window stores it as the operator's entry; a refused value keeps the window open.
-    if (!host_.TakeWizardValue(GetTargetObject(), value))
-      return;
-  } else {
-    host_.Settings().Switch = host_.TrialSwitchRecord();
-    host_.WriteSetToField_();
-  }
-  accept();
 }
 
 void THoseCalcForm::HelpBtnClick() {
@@ -290,26 +208,6 @@ void THoseCalcForm::HelpBtnClick() {
   default:
     FatalStop("THoseCalcForm.HelpBtnClick: Unknown Parkind!");
   }
-}
-
-void THoseCalcForm::CloseWork(int) {
-  // Closing is never refused; a restore that fails has been reported.
-  if (restorePending_) {
-    restorePending_ = false;
-    host_.WizardRestore();
-  }
-}
-
-void THoseCalcForm::showEvent(QShowEvent* event) {
-  TDialogBase::showEvent(event);
-  if (!event->spontaneous())
-    FormShow();
-}
-
-void THoseCalcForm::FormShow() {
-  ParEd->InputEdit()->setFocus(Qt::OtherFocusReason);
-  ParEd->InputEdit()->selectAll();
-  host_.ShowLiveReading();
 }
 
 } // namespace dtool

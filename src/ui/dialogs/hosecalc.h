@@ -4,16 +4,11 @@
 // reading: an analog instrument gets each value at once (its own values are saved first and
 // written back when the wizard closes); the switch reads with a trial copy of its record. The
 // result goes into the main window's edit only.
-#include <cstdint>
-#include <optional>
-
 #include "core/paramtable.h"
-#include "ui/dialogs/dialogbase.h"
-#include "ui/dialogs/dialoghost.h"
+#include "ui/dialogs/trialwizard.h"
 
 class QLabel;
 class QPushButton;
-class QShowEvent;
 
 namespace dtool {
 
@@ -24,7 +19,7 @@ inline constexpr int pkHoseLength = 0;      // Hose_length, from HoseLenEd
 inline constexpr int pkVelocityC = 1;       // Velocity_C, from VelocityCEd
 inline constexpr int pkVelocityCStatic = 2; // Velocity_C, from EdrVelocityCPstat
 
-class THoseCalcForm : public TDialogBase {
+class THoseCalcForm : public TTrialWizard {
   Q_OBJECT
 public:
   // Created hidden with the main window, which owns it; one window serves every kind.
@@ -42,8 +37,8 @@ public:
 
   // Handlers.
   void xxHoseLenEdChange(TEditReal* sender);
-  void xxEdDataInput(TEditReal* sender);
-  void OkBtnClick();
+  void xxEdDataInput(TEditReal* sender) { DataInput(sender); }
+  void OkBtnClick() { TTrialWizard::OkBtnClick(); }
   void HelpBtnClick();
 
   int Parkind() const { return parkind_; }
@@ -56,26 +51,13 @@ public:
   QPushButton* HelpBtn;
 
 protected:
-  void CloseWork(int result) override;
-  void showEvent(QShowEvent* event) override;
+  TEditReal* TrialEdit() const override { return ParEd; }
+  THostField Target() const override { return GetTargetObject(); }
+  bool Try(double value) override;
 
 private:
-  void FormShow();
-  // Finished input: tries the edit's value unless it is the one tried last; the live reading
-  // follows.
-  void FinishInput();
-  // Tries the edit's value on the instrument or in the trial record, then refreshes the live
-  // reading. False when the text is no number (the operator has been told).
-  bool TryValue();
-
-  IDialogHost& host_;
   int parkind_ = pkHoseLength;
   THoseCalcValues values_;
-  bool analog_ = false;
-  // The instrument carries trial values until the close writes its own back.
-  bool restorePending_ = false;
-  // The value of ParEd (in the unit shown) that was tried last.
-  std::optional<double> tried_;
 };
 
 } // namespace dtool

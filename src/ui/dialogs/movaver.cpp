@@ -11,6 +11,7 @@
 #include "core/records.h"
 #include "link/instlink.h"
 #include "link/linkformat.h"
+#include "session/session.h"
 #include "tools/operatorport.h"
 #include "ui/controls/fields.h"
 #include "ui/dialogs/dialoghost.h"
@@ -43,13 +44,10 @@ TMovAverForm::TMovAverForm(IDialogHost& host, QWidget* parent)
   MovAverCbUnit = new QLabel(QStringLiteral("Samples"), this);
   MovAverCbUnit->setObjectName(QStringLiteral("MovAverCbUnit"));
 
-  OkBtn = new QPushButton(QStringLiteral("OK"), this);
-  OkBtn->setObjectName(QStringLiteral("OkBtn"));
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-  HelpBtn = new QPushButton(QStringLiteral("&Help"), this);
-  HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+  CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("Cancel"));
+  HelpBtn = NewButton(this, "HelpBtn", QStringLiteral("&Help"));
   connect(OkBtn, &QPushButton::clicked, this, &TMovAverForm::OkBtnClick);
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(HelpBtn, &QPushButton::clicked, this, &TMovAverForm::HelpBtnClick);
@@ -76,7 +74,7 @@ TMovAverForm::TMovAverForm(IDialogHost& host, QWidget* parent)
 }
 
 std::int32_t TMovAverForm::FormCreate() {
-  TInstLink* link = host_.Link();
+  TInstLink* link = host_.Session().Link();
   if (!link)
     return StatusUnusable;
   std::int32_t shortest = 0;
@@ -100,14 +98,14 @@ int TMovAverForm::ShowModal() {
       return Rejected;
     }
   }
-  const std::int32_t stored = host_.Prefs().MovAverFilt;
+  const std::int32_t stored = host_.Session().Prefs().MovAverFilt;
   MovAverCb->setCurrentIndex(std::clamp(stored, FiltMin, FiltMax) - FiltMin);
   MovAverCb->setFocus(Qt::OtherFocusReason);
   return exec();
 }
 
 void TMovAverForm::OkBtnClick() {
-  host_.Prefs().MovAverFilt = FiltMin + std::max(MovAverCb->currentIndex(), 0);
+  host_.Session().Prefs().MovAverFilt = FiltMin + std::max(MovAverCb->currentIndex(), 0);
   accept();
 }
 

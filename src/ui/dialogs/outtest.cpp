@@ -11,10 +11,10 @@
 #include "core/analogcal.h"
 #include "core/records.h"
 #include "link/instlink.h"
+#include "session/session.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
 #include "ui/dialogs/dialoghost.h"
-#include "ui/dialogs/protection.h"
 #include "ui/dialogs/wizardcommon.h"
 #include "ui/help/helpcontexts.h"
 #include "ui/help/helpsystem.h"
@@ -29,10 +29,7 @@ bool EndAnalogOutput(TInstLink* link) {
 }
 
 TOutTestForm::TOutTestForm(IDialogHost& host)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host) {
+    : TDialogBase(host.DialogParent(), HelpDialogFlags), host_(host) {
   setObjectName(QStringLiteral("OutTestForm"));
   setWindowTitle(QStringLiteral("Test analog output"));
   SetHelpContext(this, helpctx::OutputTest);
@@ -58,10 +55,8 @@ TOutTestForm::TOutTestForm(IDialogHost& host)
   OutValEdUnitLb = new QLabel(this);
   OutValEdUnitLb->setObjectName(QStringLiteral("OutValEdUnitLb"));
 
-  CloseBtn = new QPushButton(QStringLiteral("&Close"), this);
-  CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
-  HelpBtn = new QPushButton(QStringLiteral("&Help"), this);
-  HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+  CloseBtn = NewButton(this, "CloseBtn", QStringLiteral("&Close"));
+  HelpBtn = NewButton(this, "HelpBtn", QStringLiteral("&Help"));
   connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(HelpBtn, &QPushButton::clicked, this, &TOutTestForm::HelpBtnClick);
 
@@ -85,21 +80,24 @@ TOutTestForm::TOutTestForm(IDialogHost& host)
 }
 
 void TOutTestForm::Execute() {
-  TInstLink* link = host_.Link();
+  TInstLink* link = host_.Session().Link();
   if (link == nullptr || isVisible())
     return;
   Values.TestPressFrom = Values.TestPressTo = 0;
   Values.TestVelocityFrom = Values.TestVelocityTo = 0;
-  if (!link->InstrumentReady() || !host_.CheckProtCode(WrongProtCodeText))
+  if (!link->InstrumentReady() ||
+      host_.Session().CheckProtCode(TPrompt::WhenRefused, WrongProtCodeText) != TOutcome::Done)
     return;
-  if (!host_.ReadParam(Values.TestVelocityFlagParam()))
+  if (!host_.Session().ReadParam(Values.TestVelocityFlagParam()))
     return;
   const bool velocity = Velocity();
-  if (!host_.ReadParam(velocity ? Values.TestVelocityFromParam() : Values.TestPressFromParam()) ||
-      !host_.ReadParam(velocity ? Values.TestVelocityToParam() : Values.TestPressToParam()))
+  if (!host_.Session().ReadParam(velocity ? Values.TestVelocityFromParam()
+                                          : Values.TestPressFromParam()) ||
+      !host_.Session().ReadParam(velocity ? Values.TestVelocityToParam()
+                                          : Values.TestPressToParam()))
     return;
 
-  unit_ = velocity ? host_.Prefs().VelocityUnit : host_.Prefs().PressUnit;
+  unit_ = velocity ? host_.Session().Prefs().VelocityUnit : host_.Session().Prefs().PressUnit;
   const TUnit base = velocity ? unit::m_s : unit::Pa;
   OutValEdUnitLb->setText(QString::fromStdString(UnitText(unit_)));
   OutvalEd->SetNachkomma(UnitDecimals(unit_));
@@ -128,7 +126,7 @@ bool TOutTestForm::OutvalEdInput() {
     return false;
   }
   TestValue = ConvertUnit(Velocity() ? unit::m_s : unit::Pa, unit_, shown);
-  TInstLink* link = host_.Link();
+  TInstLink* link = host_.Session().Link();
   const bool ok = link && link->CalOutput(true, true, OutputTestPercent(TestValue, From(), To()));
   if (!ok && Open())
     done(Abort);
@@ -153,10 +151,10 @@ void TOutTestForm::CloseWork(int result) {
 }
 
 void TOutTestForm::EndTest(int result) {
-  if (!EndAnalogOutput(host_.Link()))
+  if (!EndAnalogOutput(host_.Session().Link()))
     return;
   // After a refused set point the link has been reported already.
-  host_.Link()->SendB10C(result != Abort);
+  host_.Session().Link()->SendB10C(result != Abort);
 }
 
 void TOutTestForm::showEvent(QShowEvent* event) {

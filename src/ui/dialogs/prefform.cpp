@@ -9,6 +9,7 @@
 #include "core/records.h"
 #include "core/units.h"
 #include "link/instlink.h"
+#include "session/session.h"
 #include "ui/controls/radiogroup.h"
 #include "ui/dialogs/dialoghost.h"
 #include "ui/dialogs/wizardcommon.h"
@@ -36,10 +37,7 @@ void SelectUnit(TRadioGroup& group, TUnit unit) {
 } // namespace
 
 TPrefForm::TPrefForm(IDialogHost& host)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host) {
+    : TDialogBase(host.DialogParent(), HelpDialogFlags), host_(host) {
   setObjectName(QStringLiteral("PrefForm"));
   setWindowTitle(QStringLiteral("Preferences"));
   SetHelpContext(this, helpctx::Preferences);
@@ -57,11 +55,9 @@ TPrefForm::TPrefForm(IDialogHost& host)
   HoseUnitGr = makeGroup("HoseUnitGr", "Unit &hose length", helpctx::HoseUnit);
   ComPortGr = makeGroup("ComPortGr", "&COM Port", helpctx::ComPort);
 
-  OkBtn = new QPushButton(QStringLiteral("OK"), this);
-  OkBtn->setObjectName(QStringLiteral("OkBtn"));
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  BitBtn1 = new QPushButton(QStringLiteral("Cancel"), this);
-  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  BitBtn1 = NewButton(this, "BitBtn1", QStringLiteral("Cancel"));
   connect(OkBtn, &QPushButton::clicked, this, &TPrefForm::OkBtnClick);
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -103,7 +99,7 @@ void TPrefForm::CentreOnScreen() {
 }
 
 void TPrefForm::LoadPrefs() {
-  const TPreferences& prefs = host_.Prefs();
+  const TPreferences& prefs = host_.Session().Prefs();
   SelectUnit(*PressUnitGr, prefs.PressUnit);
   SelectUnit(*VelocityUnitGr, prefs.VelocityUnit);
   SelectUnit(*AtmUnitGr, prefs.AtmUnit);
@@ -113,7 +109,7 @@ void TPrefForm::LoadPrefs() {
 }
 
 void TPrefForm::StorePrefs(std::int32_t comPort) {
-  TPreferences& prefs = host_.Prefs();
+  TPreferences& prefs = host_.Session().Prefs();
   prefs.PressUnit = ChosenUnit(*PressUnitGr, prefs.PressUnit);
   prefs.VelocityUnit = ChosenUnit(*VelocityUnitGr, prefs.VelocityUnit);
   prefs.AtmUnit = ChosenUnit(*AtmUnitGr, prefs.AtmUnit);
@@ -124,10 +120,10 @@ void TPrefForm::StorePrefs(std::int32_t comPort) {
 void TPrefForm::OkBtnClick() {
   // No live reading on a port that is being closed.
   const bool polling = host_.PausePollTimer();
-  const std::int32_t current = host_.Prefs().ComPort;
+  const std::int32_t current = host_.Session().Prefs().ComPort;
   const std::int32_t chosen =
       ComPortGr->ItemIndex() < 0 ? current : ComPortGr->ItemIndex() + FirstComPort;
-  TInstLink* link = host_.Link();
+  TInstLink* link = host_.Session().Link();
   bool ok = link != nullptr;
   if (ok && !(chosen == current && link->IsCommOpen(chosen)))
     ok = link->OpenCommunication(true, chosen);

@@ -7,11 +7,10 @@
 
 #include <cmath>
 
-#include "core/insttypes.h"
-#include "link/instlink.h"
-#include "link/linkformat.h"
+#include "session/session.h"
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
+#include "ui/dialogs/dialogbase.h"
 #include "ui/dialogs/enterprcode.h"
 #include "ui/dialogs/wizardcommon.h"
 #include "ui/help/helpcontexts.h"
@@ -19,11 +18,8 @@
 
 namespace dtool {
 
-TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
-    : QDialog(ctx.Owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                             Qt::WindowContextHelpButtonHint),
-      ctx_(ctx) {
+TSetProtectForm::TSetProtectForm(TSession& session, QWidget* owner)
+    : QDialog(owner, HelpDialogFlags), session_(session) {
   setObjectName(QStringLiteral("SetProtectForm"));
   setWindowTitle(QStringLiteral("Change protection code"));
   SetHelpContext(this, helpctx::ChangeCode);
@@ -38,11 +34,6 @@ TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
     SetHelpContext(edit, helpContext);
     return edit;
   };
-  auto makeButton = [this](const char* name, const char* text) {
-    auto* button = new QPushButton(QLatin1String(text), this);
-    button->setObjectName(QLatin1String(name));
-    return button;
-  };
 
   OldCdLb = new QLabel(QStringLiteral("Old code"), this);
   OldCdLb->setObjectName(QStringLiteral("OldCdLb"));
@@ -53,12 +44,12 @@ TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
   NewCdEd = makeCodeEdit("NewCdEd", helpctx::NewCode);
   NewCdLb->setBuddy(NewCdEd->InputEdit());
 
-  DisableBtn = makeButton("DisableBtn", "&Disable code");
+  DisableBtn = NewButton(this, "DisableBtn", QStringLiteral("&Disable code"));
   SetHelpContext(DisableBtn, helpctx::DisableCode);
-  OkBtn = makeButton("OkBtn", "OK");
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  CancelBtn = makeButton("CancelBtn", "Cancel");
-  HelpBtn = makeButton("HelpBtn", "&Help");
+  CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("Cancel"));
+  HelpBtn = NewButton(this, "HelpBtn", QStringLiteral("&Help"));
   connect(DisableBtn, &QPushButton::clicked, this, [this] { OkBtnClick(DisableBtn); });
   connect(OkBtn, &QPushButton::clicked, this, [this] { OkBtnClick(OkBtn); });
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -90,32 +81,10 @@ TSetProtectForm::TSetProtectForm(TProtectionContext& ctx)
 }
 
 bool TSetProtectForm::Execute() {
-  if (!ctx_.RequireReadData() || !ctx_.CheckInstrument(true))
+  if (!session_.RequireReadData() || !session_.CheckInstrument(TShow::Messages))
     return false;
-
-  TInstLink& link = ctx_.Link;
-  bool usable = false;
   bool isProtected = false;
-  if (IsAnalogFamily(link.Settings().InstType())) {
-    if (link.InstrumentReady()) {
-      // Code 0 is never valid: the answer tells whether a code is set.
-      const int state = link.ProtState(true, 0);
-      usable = state != protstate::Failure;
-      isProtected = state != protstate::Accepted;
-    }
-  } else {
-    std::int32_t flag = 0;
-    std::int32_t r = 0;
-    {
-      TWaitCursor wait;
-      r = link.Switch().IsProtected(link.Port(), &flag);
-    }
-    usable = r <= 0;
-    isProtected = flag != 0;
-    if (r > 0)
-      ErrorBox(SwitchLinkError(r));
-  }
-  if (!usable)
+  if (session_.ProtectionState(isProtected) != TOutcome::Done)
     return false;
 
   OldCdLb->setVisible(isProtected);
@@ -157,7 +126,7 @@ void TSetProtectForm::OkBtnClick(QPushButton* sender) {
   std::int32_t oldCode = 1; // an unprotected instrument takes any code
   if (!OldCdEd->isHidden() && !ReadCode(OldCdEd, oldCode))
     return;
-  if (!ChangeProtCode(ctx_, oldCode, newCode))
+  if (session_.ChangeProtCode(oldCode, newCode) != TOutcome::Done)
     return;
   InfoBox("Transfer was successful!");
   accept();

@@ -5,20 +5,20 @@
 
 #include <cstdint>
 
-#include "ui/dialogs/protection.h"
-
 class QLabel;
 class QPushButton;
 
 namespace dtool {
 
 class TEditReal;
+class TSession;
 
 class TSetProtectForm : public QDialog {
   Q_OBJECT
 public:
-  // The dialog is centred on ctx.Owner; it is made for one Execute.
-  explicit TSetProtectForm(TProtectionContext& ctx);
+  // The dialog changes the code of the session's instrument and is centred on owner; it is
+  // made for one Execute.
+  TSetProtectForm(TSession& session, QWidget* owner);
 
   // Checks that the configuration has been read and that the instrument is the right one,
   // asks the instrument whether it is protected and shows the dialog. True when the code was
@@ -50,7 +50,7 @@ private:
   // The rounded value of a code edit; false, with the operator told, when it is no number.
   bool ReadCode(TEditReal* edit, std::int32_t& code);
 
-  TProtectionContext& ctx_;
+  TSession& session_;
 };
 
 } // namespace dtool

@@ -7,6 +7,7 @@
 #include "core/insttypes.h"
 #include "core/records.h"
 #include "core/settings.h"
+#include "session/session.h"
 #include "tools/fatal.h"
 #include "ui/controls/radiogroup.h"
 #include "ui/dialogs/dialoghost.h"
@@ -23,10 +24,7 @@ constexpr int TypeColumns = 3;
 } // namespace
 
 TTyOfInstFrm_::TTyOfInstFrm_(IDialogHost& host)
-    : TDialogBase(host.DialogParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowContextHelpButtonHint),
-      host_(host) {
+    : TDialogBase(host.DialogParent(), HelpDialogFlags), host_(host) {
   setObjectName(QStringLiteral("TyOfInstFrm_"));
   setWindowTitle(QStringLiteral("Type of Instrument"));
   SetHelpContext(this, helpctx::TypeOfInstrument);
@@ -34,11 +32,9 @@ TTyOfInstFrm_::TTyOfInstFrm_(IDialogHost& host)
   InstTypeGr = new TRadioGroup(QStringLiteral("&Instrument"), this);
   InstTypeGr->setObjectName(QStringLiteral("InstTypeGr"));
   InstTypeGr->SetColumns(TypeColumns);
-  OkBtn = new QPushButton(QStringLiteral("OK"), this);
-  OkBtn->setObjectName(QStringLiteral("OkBtn"));
+  OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
   OkBtn->setDefault(true);
-  cancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-  cancelBtn->setObjectName(QStringLiteral("cancelBtn"));
+  cancelBtn = NewButton(this, "cancelBtn", QStringLiteral("Cancel"));
   connect(OkBtn, &QPushButton::clicked, this, &TTyOfInstFrm_::OkBtnClick);
   connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -63,8 +59,8 @@ void TTyOfInstFrm_::FormCreate() {
   for (int type = 1; type <= MaxInstType; ++type)
     names << QString::fromStdString(InstTypeName(type));
   InstTypeGr->SetItems(names);
-  SetInstr(host_.Prefs().LastInstType);
-  InstTypeGr->setEnabled(!host_.Settings().ConfigRead());
+  SetInstr(host_.Session().Prefs().LastInstType);
+  InstTypeGr->setEnabled(!host_.Session().Settings().ConfigRead());
   OkBtn->setEnabled(InstTypeGr->isEnabled());
 }
 
@@ -82,7 +78,7 @@ std::uint8_t TTyOfInstFrm_::GetInstr() const {
 }
 
 void TTyOfInstFrm_::OkBtnClick() {
-  host_.Settings().SetInstType(GetInstr());
+  host_.Session().Settings().SetInstType(GetInstr());
   accept();
 }
 

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QHelpEvent>
+#include <QPushButton>
 
 #include "tools/operatorport.h"
 #include "ui/controls/editreal.h"
@@ -49,6 +50,12 @@ bool CheckEditValue(TEditReal* edit) {
 
 bool ShowHelpTopic(int context, const QString& windowName) {
   return ShowHelpTopicInWindow(windowName, context);
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& text) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(QLatin1String(name));
+  return button;
 }
 
 void InstallCaptionHelp(QDialog* dialog) {

@@ -4,6 +4,8 @@
 #include <QString>
 
 class QDialog;
+class QPushButton;
+class QWidget;
 
 namespace dtool {
 
@@ -18,6 +20,9 @@ bool CheckEditValue(TEditReal* edit);
 // Shows the topic of a help context in the named help window ("sub" for every dialog); false
 // when the topic cannot be shown (the help window then says why).
 bool ShowHelpTopic(int context, const QString& windowName);
+
+// A push button of a dialog with its given name.
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& text);
 
 // The help button of a dialog's caption: a click on it and then on a control shows the
 // control's help context in the main help window, as F1 does.

@@ -50,6 +50,8 @@ std::span<const THelpContextEntry> HelpContextRegistry() {
       THelpContextEntry{helpctx::GainEdit, "Gain wizard: gain sensor"},
       THelpContextEntry{helpctx::FactoryGain, "Gain wizard: factory gain"},
       THelpContextEntry{helpctx::ContrastWizard, "Display contrast wizard"},
+
+      THelpContextEntry{helpctx::Report, "settings report: print, preview, PDF"},
   };
   return entries;
 }

@@ -73,6 +73,10 @@ inline constexpr int GainEdit = 8010;
 inline constexpr int FactoryGain = 8020;
 inline constexpr int ContrastWizard = 9000;
 
+// The settings report: File > Print..., Print preview... and Save as PDF..., and their
+// dialogs.
+inline constexpr int Report = 1100;
+
 } // namespace helpctx
 
 struct THelpContextEntry {

@@ -127,7 +127,7 @@ void TMainForm::WireBinding() {
 // ---- Conversions ----
 
 TUnit TMainForm::AnalogOutUnit() const {
-  return sett->GetVelocityMode() ? prefs_.VelocityUnit : prefs_.PressUnit;
+  return sett->GetVelocityMode() ? session_->Prefs().VelocityUnit : session_->Prefs().PressUnit;
 }
 
 void TMainForm::RefreshUnitLabels() {
@@ -138,15 +138,16 @@ void TMainForm::RefreshUnitLabels() {
   const TUnit analog = AnalogOutUnit();
   show(AnFromEd, AnFromEdUnitLb, analog, 1);
   show(AnToEd, AnToEdUnitLb, analog, 1);
-  show(HoseLenEd, HoseLenEdUnitLb, prefs_.HoseUnit, 1);
-  show(AtmPressEd, AtmPressEdUnitLb, prefs_.AtmUnit, 2);
+  show(HoseLenEd, HoseLenEdUnitLb, session_->Prefs().HoseUnit, 1);
+  show(AtmPressEd, AtmPressEdUnitLb, session_->Prefs().AtmUnit, 2);
   AnOffsetEdUnitLb->setText(UnitCaption(sett->AnOffsetUnit()));
   AnOffsetEd->SetNachkomma(UnitDecimals(sett->AnOffsetUnit(), 1));
-  show(Al1ThreEdr, Al1ThreEdrUnitLb, prefs_.PressUnit, 1);
-  show(Al2ThreEdr, Al2ThreEdrUnitLb, prefs_.PressUnit, 1);
-  show(Al1HysEdr, Al1HysEdrUnitLb, prefs_.PressUnit, 1);
-  show(Al2HysEdr, Al2HysEdrUnitLb, prefs_.PressUnit, 1);
-  const TUnit alarm = sett->GetVelocityMode() ? prefs_.VelocityUnit : prefs_.PressUnit;
+  show(Al1ThreEdr, Al1ThreEdrUnitLb, session_->Prefs().PressUnit, 1);
+  show(Al2ThreEdr, Al2ThreEdrUnitLb, session_->Prefs().PressUnit, 1);
+  show(Al1HysEdr, Al1HysEdrUnitLb, session_->Prefs().PressUnit, 1);
+  show(Al2HysEdr, Al2HysEdrUnitLb, session_->Prefs().PressUnit, 1);
+  const TUnit alarm =
+      sett->GetVelocityMode() ? session_->Prefs().VelocityUnit : session_->Prefs().PressUnit;
   show(EdrAl1ThreStatic, LbAl1ThreEdrUnitStatic, alarm, 1);
   show(EdrAl2ThreStatic, LbAl2ThreEdrUnitStatic, alarm, 1);
   show(EdrAl1HysStatic, LbAl1HysEdrUnit, alarm, 1);
@@ -175,7 +176,7 @@ void TMainForm::WriteStaticAlarms(bool vmode) {
     TEditReal *thre, *hys, *dly;
     const TAlarmGroup& group;
   };
-  const TUnit shown = vmode ? prefs_.VelocityUnit : prefs_.PressUnit;
+  const TUnit shown = vmode ? session_->Prefs().VelocityUnit : session_->Prefs().PressUnit;
   const TUnit stored = vmode ? unit::m_s : unit::Pa;
   for (const TAlarmControls& a : {TAlarmControls{CbA1GrKlStatic, EdrAl1ThreStatic, EdrAl1HysStatic,
                                                  EdrAl1DlyStatic, sett->Class23.AL1},
@@ -202,8 +203,8 @@ void TMainForm::WriteSwitchAlarms() {
        {TAlarmControls{A1GrKlCb, Al1ThreEdr, Al1HysEdr, Al1DlyCb, s.Al1Thre, s.Al1Hys, s.Al1Dly},
         TAlarmControls{A2GrKlCb, Al2ThreEdr, Al2HysEdr, Al2DlyCb, s.Al2Thre, s.Al2Hys, s.Al2Dly}}) {
     a.dir->setCurrentIndex(a.threshold > 0 ? 1 : 0);
-    SettingToEdit(a.thre, prefs_.PressUnit, unit::Pa, std::fabs(a.threshold));
-    SettingToEdit(a.hys, prefs_.PressUnit, unit::Pa, a.hysteresis);
+    SettingToEdit(a.thre, session_->Prefs().PressUnit, unit::Pa, std::fabs(a.threshold));
+    SettingToEdit(a.hys, session_->Prefs().PressUnit, unit::Pa, a.hysteresis);
     FillDelayCombo(a.dly);
     SetDelayField(a.dly, a.delay);
   }
@@ -228,8 +229,10 @@ void TMainForm::WriteSetToField_(bool refreshVmode) {
     const TSwitchParams& sw = sett->Switch;
     // Environment and gain.
     const bool analog = IsAnalogFamily(type);
-    SettingToEdit(HoseLenEd, prefs_.HoseUnit, unit::m, analog ? c1.Hose_length : sw.Hose_length);
-    SettingToEdit(AtmPressEd, prefs_.AtmUnit, unit::hPa, analog ? c1.Atm_Press : sw.Atm_Press);
+    SettingToEdit(HoseLenEd, session_->Prefs().HoseUnit, unit::m,
+                  analog ? c1.Hose_length : sw.Hose_length);
+    SettingToEdit(AtmPressEd, session_->Prefs().AtmUnit, unit::hPa,
+                  analog ? c1.Atm_Press : sw.Atm_Press);
     HumCB->setCurrentIndex(HumidityBand(analog ? c1.Humidity : sw.Humidity));
     SettingToEdit(GainSensEd, unit::None, unit::None, analog ? c1.Gain_Sens : sw.Gain_Sens);
     if (analog)
@@ -294,9 +297,9 @@ bool TMainForm::ReadAnalogControl(QObject* c) {
   const bool vmode = sett->GetVelocityMode();
   double value = 0;
   if (c == HoseLenEd) {
-    EditToSetting(c1.Hose_length, unit::m, prefs_.HoseUnit, HoseLenEd);
+    EditToSetting(c1.Hose_length, unit::m, session_->Prefs().HoseUnit, HoseLenEd);
   } else if (c == AtmPressEd) {
-    EditToSetting(c1.Atm_Press, unit::hPa, prefs_.AtmUnit, AtmPressEd);
+    EditToSetting(c1.Atm_Press, unit::hPa, session_->Prefs().AtmUnit, AtmPressEd);
   } else if (c == HumCB) {
     c1.Humidity = (SelectedIndex(HumCB, 9) + 1) * 10.0;
   } else if (c == GainSensEd) {
@@ -320,7 +323,7 @@ bool TMainForm::ReadAnalogControl(QObject* c) {
     c23.Filter_level = SelectedIndex(CbFiltLevPstat, 21);
   } else {
     // The static alarms: velocity or pressure fields by the mode.
-    const TUnit shown = vmode ? prefs_.VelocityUnit : prefs_.PressUnit;
+    const TUnit shown = vmode ? session_->Prefs().VelocityUnit : session_->Prefs().PressUnit;
     const TUnit stored = vmode ? unit::m_s : unit::Pa;
     struct TAlarmControls {
       QComboBox* dir;
@@ -364,9 +367,9 @@ bool TMainForm::ReadSwitchControl(QObject* c) {
     return static_cast<std::uint8_t>(count);
   };
   if (c == HoseLenEd)
-    EditToSetting(s.Hose_length, unit::m, prefs_.HoseUnit, HoseLenEd);
+    EditToSetting(s.Hose_length, unit::m, session_->Prefs().HoseUnit, HoseLenEd);
   else if (c == AtmPressEd)
-    EditToSetting(s.Atm_Press, unit::hPa, prefs_.AtmUnit, AtmPressEd);
+    EditToSetting(s.Atm_Press, unit::hPa, session_->Prefs().AtmUnit, AtmPressEd);
   else if (c == HumCB)
     s.Humidity = (SelectedIndex(HumCB, 9) + 1) * 10.0;
   else if (c == GainSensEd)
@@ -377,12 +380,12 @@ bool TMainForm::ReadSwitchControl(QObject* c) {
     s.Al2Thre = SignedByDirection(s.Al2Thre, A2GrKlCb);
   else if (c == Al1ThreEdr || c == Al2ThreEdr) {
     const bool one = c == Al1ThreEdr;
-    EditToSetting(value, unit::Pa, prefs_.PressUnit, one ? Al1ThreEdr : Al2ThreEdr);
+    EditToSetting(value, unit::Pa, session_->Prefs().PressUnit, one ? Al1ThreEdr : Al2ThreEdr);
     (one ? s.Al1Thre : s.Al2Thre) = SignedByDirection(value, one ? A1GrKlCb : A2GrKlCb);
   } else if (c == Al1HysEdr)
-    EditToSetting(s.Al1Hys, unit::Pa, prefs_.PressUnit, Al1HysEdr);
+    EditToSetting(s.Al1Hys, unit::Pa, session_->Prefs().PressUnit, Al1HysEdr);
   else if (c == Al2HysEdr)
-    EditToSetting(s.Al2Hys, unit::Pa, prefs_.PressUnit, Al2HysEdr);
+    EditToSetting(s.Al2Hys, unit::Pa, session_->Prefs().PressUnit, Al2HysEdr);
   else if (c == Al1DlyCb)
     s.Al1Dly = delayCount(Al1DlyCb);
   else if (c == Al2DlyCb)
@@ -426,7 +429,7 @@ bool TMainForm::ReadSet(QObject* control) {
 bool TMainForm::AktSettChange(QObject* sender) {
   if (!Ready())
     return false;
-  PrintAllowed = false;
+  session_->ConfigurationEdited();
   if (sender == VelocityCEd || sender == EdrVelocityCPstat) {
     auto* ed = static_cast<TEditReal*>(sender);
     try {
@@ -485,7 +488,7 @@ void TMainForm::AlIntCbChange() {
 void TMainForm::VelocityChBClick(QCheckBox* sender) {
   if (!Ready())
     return;
-  PrintAllowed = false;
+  session_->ConfigurationEdited();
   const bool on = sender->isChecked();
   SetVmode(on);
   VelocityChB->setChecked(on);
@@ -496,7 +499,7 @@ void TMainForm::VelocityChBClick(QCheckBox* sender) {
 void TMainForm::AnOffsetEdUnitLbClick() {
   if (!Ready())
     return;
-  PrintAllowed = false;
+  session_->ConfigurationEdited();
   sett->SetAnOffsetUnit(sett->AnOffsetUnit() == unit::mA ? unit::V : unit::mA);
 }
 

@@ -27,6 +27,8 @@ void TMainForm::WireCommands() {
   connect(ReadBtn, &QPushButton::clicked, this, [this] { ReadBtnClick(); });
   connect(WriteBtn, &QPushButton::clicked, this, [this] { WriteBtnClick(); });
   connect(Print, &QAction::triggered, this, [this] { PrintExecute(); });
+  connect(ActPrintPreview, &QAction::triggered, this, [this] { ActPrintPreviewExecute(); });
+  connect(ActSavePdf, &QAction::triggered, this, [this] { ActSavePdfExecute(); });
   connect(ActPreferences, &QAction::triggered, this, [this] { ActPreferencesExecute(); });
   connect(ActTypeOfInstrument, &QAction::triggered, this, [this] { ActTypeOfInstrumentExecute(); });
   connect(ActSetFilter, &QAction::triggered, this, [this] { ActSetFilterExecute(); });
@@ -80,13 +82,14 @@ void TMainForm::ActSetFilterExecute() {
   }
   if (!movAverForm_)
     movAverForm_ = new TMovAverForm(*this, this);
-  const std::int32_t previous = prefs_.MovAverFilt;
+  const std::int32_t previous = session_->Prefs().MovAverFilt;
   if (movAverForm_->ShowModal() != QDialog::Accepted)
     return;
-  const std::int32_t r = link_->Switch().SetMovAverFilt(link_->Port(), prefs_.MovAverFilt);
+  const std::int32_t r =
+      Link()->Switch().SetMovAverFilt(Link()->Port(), session_->Prefs().MovAverFilt);
   if (r != 0) {
     // The switch keeps the filter it had, and so do the preferences.
-    prefs_.MovAverFilt = previous;
+    session_->Prefs().MovAverFilt = previous;
     ErrorBox(SwitchLinkError(r));
   }
 }
@@ -94,8 +97,7 @@ void TMainForm::ActSetFilterExecute() {
 void TMainForm::ActChangeProtCodeExecute() {
   if (!Ready() || !Link())
     return;
-  TProtectionContext ctx = ProtectionContext();
-  TSetProtectForm form(ctx);
+  TSetProtectForm form(*session_, this);
   form.Execute();
 }
 
@@ -109,7 +111,7 @@ void TMainForm::ActTestAnalOutputExecute() {
 // starts from the value the operator sees. ----
 
 void TMainForm::ContrastEdButtonClick() {
-  if (!Ready() || !CheckInstrument(TShow::Messages))
+  if (!Ready() || !session_->CheckInstrument(TShow::Messages))
     return;
   // The wizard starts from the contrast the operator sees: text that is no number is refused.
   if (!AktSettExit(ContrastEd))
@@ -119,7 +121,7 @@ void TMainForm::ContrastEdButtonClick() {
 }
 
 void TMainForm::GainSensEdClick(TEditReal* sender) {
-  if (!Ready() || !CheckInstrument(TShow::Messages))
+  if (!Ready() || !session_->CheckInstrument(TShow::Messages))
     return;
   if (!AktSettExit(sender))
     return;
@@ -136,7 +138,7 @@ void TMainForm::AtmPressEdButtonClick() {
 }
 
 void TMainForm::HoseLenEdClick() {
-  if (!Ready() || !CheckInstrument(TShow::Messages))
+  if (!Ready() || !session_->CheckInstrument(TShow::Messages))
     return;
   if (!AktSettExit(HoseLenEd))
     return;
@@ -144,7 +146,7 @@ void TMainForm::HoseLenEdClick() {
 }
 
 void TMainForm::VelocityCEdButtonClick(TEditReal* sender) {
-  if (!Ready() || !CheckInstrument(TShow::Messages))
+  if (!Ready() || !session_->CheckInstrument(TShow::Messages))
     return;
   if (sender != VelocityCEd && sender != EdrVelocityCPstat)
     FatalStop("TMainForm.VelocityCEdButtonClick(): Unknown Sender!");
@@ -155,7 +157,7 @@ void TMainForm::VelocityCEdButtonClick(TEditReal* sender) {
 
 void TMainForm::AnOffsetEditButtonClick(TEditReal* sender) {
   // The wizard writes the whole working configuration: only into an instrument of its class.
-  if (!Ready() || !CheckInstrument(TShow::Messages) || !CheckEditValue(AnGainEd))
+  if (!Ready() || !session_->CheckInstrument(TShow::Messages) || !CheckEditValue(AnGainEd))
     return;
   if (!AktSettExit(sender))
     return;

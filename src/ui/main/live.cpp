@@ -1,5 +1,5 @@
 // The live reading of the connected instrument in the identity panel, and the zero
-// calibration.
+// calibration command.
 #include "ui/main/mainform.h"
 
 #include <QLabel>
@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "link/instlink.h"
 #include "link/linkformat.h"
@@ -25,11 +23,6 @@ namespace {
 constexpr std::uint8_t PressureKind = unit::Pa;
 constexpr std::uint8_t VelocityKind = unit::m_s;
 
-// The "Z" models stay busy with their zero for a while; the calibration gives up after this.
-constexpr std::uint32_t ZeroBusyLimitMs = 6000;
-// Pause between two polls of a busy "Z" model.
-constexpr int ZeroPollPauseMs = 100;
-
 // A trial value as the switch library takes it: single precision, a value beyond it (one the
 // range check could not limit) at the largest the library can be given.
 float ToLinkFloat(double v) {
@@ -38,14 +31,7 @@ float ToLinkFloat(double v) {
   return static_cast<float>(std::clamp(v, double(-FLT_MAX), double(FLT_MAX)));
 }
 
-bool IsZModel(int type) {
-  return type >= 5 && type <= 8;
-}
-
 } // namespace
-
-TMainForm::TZeroCalClock TMainForm::ZeroCalClock{
-    TickCount, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }};
 
 void TMainForm::RestartCheckInstTim() {
   if (CheckInstTim->isActive())
@@ -64,7 +50,7 @@ void TMainForm::RegisterTrialWizard(QWidget* wizard, std::function<void()> refre
 }
 
 void TMainForm::ShowLiveReading() {
-  if (!Ready() || !link_)
+  if (!Ready() || !Link())
     return;
   RestartCheckInstTim();
   if (IsAnalogFamily(sett->InstType()))
@@ -74,8 +60,8 @@ void TMainForm::ShowLiveReading() {
 }
 
 void TMainForm::ShowLiveAn() {
-  const TAnalogLinkApi& an = link_->Analog();
-  const std::int32_t port = link_->Port();
+  const TAnalogLinkApi& an = Link()->Analog();
+  const std::int32_t port = Link()->Port();
   const std::int32_t kind = an.GetRecEventKind(port);
   if (kind != reckind::None)
     RecKind = kind;
@@ -115,8 +101,8 @@ void TMainForm::ShowLiveAn() {
 }
 
 void TMainForm::ShowLiveSwitch() {
-  const TSwitchLinkApi& sw = link_->Switch();
-  const std::int32_t port = link_->Port();
+  const TSwitchLinkApi& sw = Link()->Switch();
+  const std::int32_t port = Link()->Port();
   RecKind = reckind::Pressure;
   bool trial = false;
   for (const TTrialWizard& t : trialWizards_)
@@ -151,9 +137,9 @@ void TMainForm::ShowLiveSwitch() {
 QString TMainForm::GenPressStr(std::uint8_t unitKind, double value) const {
   TUnit shown = 0;
   if (unitKind == PressureKind)
-    shown = prefs_.PressUnit;
+    shown = session_->Prefs().PressUnit;
   else if (unitKind == VelocityKind)
-    shown = prefs_.VelocityUnit;
+    shown = session_->Prefs().VelocityUnit;
   else
     FatalStop("TMainForm.GenPressStr: Forbidden einheit!");
   const int type = sett->InstType();
@@ -163,73 +149,8 @@ QString TMainForm::GenPressStr(std::uint8_t unitKind, double value) const {
 }
 
 void TMainForm::ActZeroCalibrationExecute() {
-  if (!Ready() || !link_ || !RequireReadData())
-    return;
-  std::string question;
-  switch (sett->GetInstClass()) {
-  case ClassSwitch:
-  case ClassTransmitter:
-  case ClassStatic:
-    question = "Would you carry out the zero calibration? \r\rTo balance the sensor, short "
-               "circuit both sensor-nozzles and click [Yes]";
-    break;
-  case ClassStaticZ:
-    question = "Would you carry out the zero calibration? ";
-    break;
-  default:
-    FatalStop("TMainForm.ActZeroCalibrationExecute: sett.GetInstClass unknown! ");
-  }
-  const bool yes = QuestionBox(question, false);
-  // The instrument is checked whatever the answer.
-  if (!CheckInstrument(TShow::Messages) || !yes)
-    return;
-
-  if (IsAnalogFamily(sett->InstType())) {
-    bool ok = false;
-    RestartCheckInstTim();
-    if (link_->InstrumentReady())
-      ok = CheckProtCode(WrongProtCodeText);
-    if (ok) {
-      TransRec start = MakeTransRec(0xB2FF);
-      ok = link_->ExecCmd(start, true);
-    }
-    if (ok)
-      ok = link_->SendB10C(true);
-    RestartCheckInstTim();
-    if (ok && IsZModel(sett->InstType())) {
-      // The "Z" models answer the seconds they are still busy, then 0.
-      Tstoppuhr watch(ZeroCalClock.Ticks);
-      watch.Start();
-      TransRec state{};
-      do {
-        if (state.BBAA != 0)
-          ZeroCalClock.Pause(ZeroPollPauseMs);
-        state = MakeTransRec(0xA2FF);
-        ok = link_->ExecCmd(state, true);
-        RestartCheckInstTim();
-        if (watch.Elapsed() > ZeroBusyLimitMs)
-          ok = false;
-      } while (state.BBAA != 0 && ok);
-    }
-    if (ok)
-      InfoBox("Zero calibration was successful! ");
-    else
-      ErrorBox("Zero calibration has failed! ");
-    return;
-  }
-
-  std::int32_t status = 0;
-  int tries = 0;
-  while (SwitchProtPrompt(status, tries)) {
-    if (LinkOk(status)) {
-      TWaitCursor wait;
-      status = link_->Switch().ZeroAdj(link_->Port(), ProtCode);
-    }
-  }
-  if (LinkOk(status))
-    InfoBox("Zero calibration was successful! ");
-  else if (status != swstatus::Protected)
-    ErrorBox(SwitchLinkError(status));
+  if (Ready())
+    session_->CalibrateZero();
 }
 
 } // namespace dtool

@@ -29,6 +29,7 @@
 
 #include <climits>
 #include <cmath>
+#include <filesystem>
 #include <utility>
 
 #include "link/instlink.h"
@@ -53,11 +54,6 @@ TMainForm* MainForm = nullptr;
 std::function<bool(const QString&)> TMainForm::UrlOpener = [](const QString& url) {
   return QDesktopServices::openUrl(QUrl(url));
 };
-
-std::function<std::unique_ptr<TInstLink>(TSettings&, ISettingsOwner&, TLinkLoadError&)>
-    TMainForm::LinkLoader = [](TSettings& sett, ISettingsOwner& owner, TLinkLoadError& err) {
-      return TInstLink::Load(sett, owner, std::string(), err);
-    };
 
 namespace {
 
@@ -93,8 +89,8 @@ QString HomepageUrl() {
   return QStringLiteral("https://") + QString::fromLatin1(HomepageHost);
 }
 
-TMainForm::TMainForm(const std::string& setFileName, QWidget* parent)
-    : QMainWindow(parent), setFileName_(setFileName) {
+TMainForm::TMainForm(const std::string& setFileName, TSessionSetup sessionSetup, QWidget* parent)
+    : QMainWindow(parent), setFileName_(setFileName), sessionSetup_(std::move(sessionSetup)) {
   MainForm = this;
   setObjectName(QStringLiteral("MainForm"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -183,28 +179,32 @@ void TMainForm::FormCreate() {
   // the live reading.
   HoseCalcForm = new THoseCalcForm(*this);
   GainForm = new TGainForm(*this);
-  // 10: the settings object, and the link it talks through.
-  sett = std::make_unique<TSettings>(this);
-  TLinkLoadError loadError;
-  link_ = LinkLoader ? LinkLoader(*sett, *this, loadError) : nullptr;
-  if (!link_) {
-    ErrorBox(loadError.Text());
+  // 10: the session with the settings object and the link it talks through; it keeps what the
+  // settings file can keep.
+  TSessionSetup setup = std::move(sessionSetup_);
+  if (setup.LogFile.empty())
+    setup.LogFile = LogFileName();
+  setup.RecordUsable = {Class1ParamsUsable, Class23ParamsUsable, SwitchParamsUsable};
+  session_ = std::make_unique<TSession>(*this, std::move(setup));
+  sett = &session_->Settings();
+  if (!session_->Link()) {
+    ErrorBox(session_->LinkLoadError().Text());
     TerminateApplication();
     return;
   }
   // 12: preferences and the last configuration.
-  SetDefaultPrefs(*this);
-  LoadSetFile(*this, *sett, setFileName_);
+  SetDefaultPrefs(session_->SettingsOwner());
+  LoadSetFile(session_->SettingsOwner(), *sett, setFileName_);
   settingsLoaded_ = true;
   // A filter length the switch library refuses would fail every opening of its port.
-  link_->LimitMovAverFilt();
+  Link()->LimitMovAverFilt();
   // 13 to 15: hints stay until the mouse leaves the control.
-  SetHelpLan(prefs_.HelpLanguage);
+  SetHelpLan(Prefs().HelpLanguage);
   FillCombos();
   qApp->installEventFilter(this);
   // 16, 17
   sett->SetConfigRead(false);
-  link_->OpenCommunication(false, 0);
+  session_->ReopenLink();
   // 18, 19
   RefreshUnitLabels();
   WriteSetToField_(true);
@@ -242,11 +242,9 @@ void TMainForm::FormDestroy() {
   TimReadNoDataSuppr->stop();
   SetFatalHook(nullptr);
   if (settingsLoaded_)
-    SaveSetFile(*this, *sett, setFileName_);
-  if (link_)
-    link_->CloseAllPorts();
-  link_.reset();
-  sett.reset();
+    SaveSetFile(session_->SettingsOwner(), *sett, setFileName_);
+  sett = nullptr;
+  session_.reset();
   CloseHelpWindows();
 }
 
@@ -270,17 +268,19 @@ void TMainForm::ResumePollTimer(bool running) {
     CheckInstTim->stop();
 }
 
-void TMainForm::ConfigReadCleared() {
-  if (isActiveWindow())
-    ProtCode = 0;
+std::string TMainForm::LogFileName() const {
+  // The settings file and the log both lie in the program's folder.
+  const std::filesystem::path folder = std::filesystem::path(setFileName_).parent_path();
+  return (folder / LogFileBaseName).string();
 }
 
 void TMainForm::LinkStateChanged() {
-  if (destroying_ || !link_)
+  TInstLink* link = Link();
+  if (destroying_ || !link)
     return;
-  const std::int32_t port = link_->StatePort() != 0 ? link_->StatePort() : prefs_.ComPort;
+  const std::int32_t port = link->StatePort() != 0 ? link->StatePort() : Prefs().ComPort;
   PortLb->setText(QStringLiteral("COM%1").arg(port));
-  switch (link_->PortState()) {
+  switch (link->PortState()) {
   case TPortState::Analog:
     PortStateLb->setText(QStringLiteral("open with DDatDll"));
     break;
@@ -294,11 +294,6 @@ void TMainForm::LinkStateChanged() {
     PortStateLb->setText(QStringLiteral("closed"));
     break;
   }
-}
-
-void TMainForm::ReopenLink() {
-  if (link_)
-    link_->OpenCommunication(false, 0);
 }
 
 bool TMainForm::ShowPreferencesForPort() {
@@ -463,8 +458,8 @@ void TMainForm::SetHelpLan(int language) {
 }
 
 void TMainForm::ActHelpXXXExecute(QAction* sender) {
-  prefs_.HelpLanguage = sender == ActHelpInGerman ? 1 : 0;
-  SetHelpLan(prefs_.HelpLanguage);
+  Prefs().HelpLanguage = sender == ActHelpInGerman ? 1 : 0;
+  SetHelpLan(Prefs().HelpLanguage);
   ShowHelpTopic(helpContext_);
 }
 

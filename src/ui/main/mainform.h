@@ -1,7 +1,8 @@
 #pragma once
-// TMainForm: the one main window of the program. It owns the settings object, the preferences,
-// the link to the instrument, the pages with every bound control, and the shell around them:
-// identity panel, picture panel, menus, toolbar, caption, help language and home page.
+// TMainForm: the one main window of the program, a view over the instrument session (which
+// owns the settings object, the preferences and the link to the instrument). It holds the pages
+// with every bound control and the shell around them: identity panel, picture panel, menus,
+// toolbar, caption, help language and home page.
 #include <QList>
 #include <QMainWindow>
 #include <QPixmap>
@@ -17,14 +18,14 @@
 
 #include "core/records.h"
 #include "core/settings.h"
-#include "core/settingsowner.h"
 #include "core/units.h"
-#include "link/linkloader.h"
+#include "records/report/settingsreport.h"
+#include "session/session.h"
+#include "session/sessionview.h"
 #include "tools/timing.h"
 #include "ui/controls/editreal.h"
 #include "ui/controls/fields.h"
 #include "ui/dialogs/dialoghost.h"
-#include "ui/dialogs/protection.h"
 #include "ui/dialogs/wizardcommon.h"
 #include "ui/dialogs/wizardtimer.h"
 #include "ui/help/helpcontexts.h"
@@ -33,6 +34,7 @@ class QAction;
 class QActionGroup;
 class QCheckBox;
 class QComboBox;
+class QDateTime;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -65,72 +67,63 @@ QString HomepageUrl();
 inline constexpr const char* TestModeOption = "/K58";
 inline constexpr const char* TestModeCaption = "-> TEST 33 MODE";
 
-// The transfer log beside the program.
-inline constexpr const char* LogFileBaseName = "InstLog.txt";
+// Where the settings report goes.
+enum class TReportOutput { Print, Preview, Pdf };
 
-// How the parameter walk of the write command moves the values.
-enum TWriteMode {
-  wmWrite = 0,          // Write data: send the working record
-  wmBackupAndWrite = 1, // start of a wizard: read each value into the copy, send the working one
-  wmRestore = 2,        // end of a wizard: send the copy back
-};
-
-class TMainForm : public QMainWindow, public ISettingsOwner, public IDialogHost {
+class TMainForm : public QMainWindow, public ISessionView, public IDialogHost {
   Q_OBJECT
 public:
-  // Builds the window and runs the start sequence: settings file, link, controls, timers.
-  // The settings file is read from and written to setFileName.
+  // Builds the window and runs the start sequence: session, settings file, link, controls,
+  // timers. The settings file is read from and written to setFileName; the transfer log lies
+  // beside it unless the setup names one. The session is made with the setup given (tests give
+  // their own link loader or zero calibration clock).
   explicit TMainForm(const std::string& setFileName = SettingsFileName(),
-                     QWidget* parent = nullptr);
-  // Stops the timers, saves the settings file and closes the link.
+                     TSessionSetup sessionSetup = {}, QWidget* parent = nullptr);
+  // Stops the timers, saves the settings file and ends the session, which closes the link.
   ~TMainForm() override;
 
   // How the window reaches a web browser; replaceable for tests. True when the browser
   // started.
   static std::function<bool(const QString& url)> UrlOpener;
-  // How the window gets its link to the instruments; replaceable for tests. Null with err
-  // filled when the link libraries cannot be loaded.
-  static std::function<std::unique_ptr<TInstLink>(TSettings&, ISettingsOwner&, TLinkLoadError&)>
-      LinkLoader;
-  // The clock of the zero calibration of the "Z" models and its pause between two polls;
-  // replaceable for tests.
-  struct TZeroCalClock {
-    Tstoppuhr::TickSource Ticks;
-    std::function<void(int ms)> Pause;
-  };
-  static TZeroCalClock ZeroCalClock;
 
-  // ---- What the settings object and the link ask of the window ----
-  TPreferences& Prefs() override { return prefs_; }
-  void WriteSetToField_() override { WriteSetToField_(true); }
-  void RefreshButtons() override;
-  void ConfigReadCleared() override;
-  void ShowInstIdentity() override;
-  void ReopenLink() override;
-  void SetHelpContextForType() override;
-  void SetVmode(bool on) override;
-  bool ShowPreferencesForPort() override;
-  void TerminateApplication() override;
-  void ReportNewerInstrument() override;
-  std::string BuildCaption() override;
-  void ShowLiveReading() override;
-  bool CheckProtCode(const std::string& wrongCodeText) override;
+  // The conversation with the instrument; it exists from the start sequence to the end.
+  TSession& Session() override { return *session_; }
+  TPreferences& Prefs() { return session_->Prefs(); }
+  // The link to the instrument; null when the link libraries could not be loaded.
+  TInstLink* Link() { return session_ ? session_->Link() : nullptr; }
+
+  // ---- What the session tells the window, and asks of it ----
+  void ConfigurationChanged() override { WriteSetToField_(true); }
+  void IdentityChanged() override { ShowInstIdentity(); }
+  void CommandsChanged() override { RefreshButtons(); }
+  void HelpContextChanged() override { SetHelpContextForType(); }
+  void VelocityModeSwitched(bool on) override { SetVmode(on); }
+  void LiveReadingDue() override { ShowLiveReading(); }
   void LinkStateChanged() override;
+  void InstrumentBusy() override { RestartCheckInstTim(); }
+  void SwitchConfigRead() override;
+  bool AskProtCode(std::int32_t& code, const std::string& caption,
+                   const std::string& label) override;
+  bool ShowPreferencesForPort() override;
+  void ReportNewerInstrument() override;
+  void EndApplication() override { TerminateApplication(); }
+  bool OperatorAtView() override { return isActiveWindow(); }
+  std::string Caption() override { return BuildCaption(); }
+
+  void RefreshButtons();
+  void ShowInstIdentity();
+  void SetHelpContextForType();
+  void SetVmode(bool on);
+  void TerminateApplication();
+  std::string BuildCaption() override;
 
   // ---- What the dialogs ask of the window ----
   QWidget* DialogParent() override { return this; }
-  TSettings& Settings() override { return *sett; }
-  TProtectionContext ProtectionContext() override;
-  bool WizardBackup() override { return WriteAllParams(wmBackupAndWrite); }
-  bool WizardRestore() override { return WriteAllParams(wmRestore); }
-  bool ReadParam(const TParam& field) override;
-  bool WriteParam(const TParam& field) override;
-  bool CheckSerialNo(TSerialCheck mode) override;
-  bool RequireReadData() override;
-  bool CheckInstrument(TShow show) override;
   TUnit AnalogOutUnit() const override;
   TIdentityTexts IdentityTexts() const override;
   bool TestMode() const override { return IsTestMode(); }
+  void ShowLiveReading() override;
+  void WriteSetToField_() override { WriteSetToField_(true); }
   bool PausePollTimer() override;
   void ResumePollTimer(bool running) override;
   TShownField ShownField(THostField field) override;
@@ -139,17 +132,16 @@ public:
   void RegisterTrialWizard(QWidget* wizard, std::function<void()> refreshEdit) override;
 
   // ---- Fields ----
-  std::unique_ptr<TSettings> sett;
-  bool PrintAllowed = false;
-  std::int32_t ProtCode = 0;
-  std::string SavedSerialNo;
+  // The session's settings object, while the session exists.
+  TSettings* sett = nullptr;
+  // A printout is possible: the last Read data or Write data succeeded and nothing has been
+  // edited since.
+  bool PrintAllowed() const { return session_ && session_->LastTransferSucceeded(); }
   int ContrastGbTop = 0;
   bool VelocityGbShown = false;
   // Kind of the last measurement record: 1 pressure, 2 velocity, 0 none yet.
   std::int32_t RecKind = 0;
 
-  // The link to the instrument; null when the link libraries could not be loaded.
-  TInstLink* Link() override { return link_.get(); }
   // TerminateApplication was called: the event loop is not to be entered, or is ending.
   bool Terminated() const { return terminated_; }
   // Help context of the window.
@@ -175,23 +167,26 @@ public:
 
   // ---- Read and write (readwrite.cpp) ----
   void ReadBtnClick();
-  bool ReadData();
-  bool ReadParamsA();
-  bool ReadParamsB();
-  bool ReadSwitchConfig();
   void WriteBtnClick();
-  bool WriteAllParams(TWriteMode mode);
-  bool IsParamApplicable(const TParam& field) const;
-  void WriteTransferLog(bool write, const std::tm& time);
-  void PrintExecute();
+  // What Write data does besides the transfer, by the command line: test mode, "/pr", "/id".
+  static TWriteOptions WriteOptionsOfCommandLine();
   // The transfer log: beside the settings file, that is, in the program's folder.
   std::string LogFileName() const;
 
-  // ---- Instrument checks (checks.cpp) ----
-  // Detects the connected instrument and makes its type current; false when the port cannot
-  // be opened (the application then ends).
-  bool DetectInstrument();
-  bool SwitchProtPrompt(std::int32_t& r, int& tries);
+  // ---- Settings report (report.cpp) ----
+  // File > Print..., Print preview..., Save as PDF...: the report of the configuration shown,
+  // allowed only right after a read or write.
+  void PrintExecute();
+  void ActPrintPreviewExecute();
+  void ActSavePdfExecute();
+  // Chooses the report of the current type, fills it from the controls and sends it to the
+  // output; a type or a layout without a report is an error box.
+  void GenerateReport(TReportOutput output);
+  // The report's named texts, in their order, as the controls show them; now is the time
+  // printed.
+  TReportParams ReportParams(const QDateTime& now);
+  // Where the report layouts are; tests point it elsewhere.
+  QString ReportFolder = QString::fromLatin1(ReportLayoutFolder);
 
   // ---- Live reading and zero calibration (live.cpp) ----
   void ShowLiveAn();
@@ -247,6 +242,8 @@ public:
   // ---- Controls, by their names ----
   QObject* ActMan1 = nullptr;
   QAction* Print = nullptr;
+  QAction* ActPrintPreview = nullptr;
+  QAction* ActSavePdf = nullptr;
   QAction* FileExit1 = nullptr;
   QAction* ActPreferences = nullptr;
   QAction* ActTypeOfInstrument = nullptr;
@@ -432,18 +429,12 @@ private:
   void WriteStaticAlarms(bool vmode);
   void WriteSwitchAlarms();
 
-  // Read and write helpers (readwrite.cpp).
-  bool ReadParamsWalk(bool class23);
-  // Writes the original-data copies of the first positions of the transfer order back to the
-  // instrument and restarts its measurement; true on success.
-  bool RollBackTrialValues(bool class23, int positions);
-  // The current class's record holds only values the window can show and the settings file
-  // can keep.
-  bool CurrentRecordUsable() const;
-  void DeleteLogFile() const;
-  // Writes a transfer log with the identity as shown; false on any error.
-  bool WriteLogAt(const std::string& path, const std::string& transferId,
-                  const std::tm& time) const;
+  // Gives the printout warning and true when no report can be made of what is shown.
+  bool ReportRefused();
+  void PrintReport(const TSettingsReport& report);
+  void PreviewReport(const TSettingsReport& report);
+  void SaveReportPdf(TSettingsReport& report);
+
   // Restarts the poll interval of the live reading, unless the timer is stopped.
   void RestartCheckInstTim();
 
@@ -456,7 +447,9 @@ private:
   TFieldControls FieldControls(THostField field) const;
 
   std::string setFileName_;
-  TPreferences prefs_{};
+  // Taken by the session that FormCreate makes.
+  TSessionSetup sessionSetup_;
+  std::unique_ptr<TSession> session_;
   TSwitchParams trialSwitchRec_{};
   // Set by ReadSet when a control's value was refused, for the callers that set a control.
   bool storeRefused_ = false;
@@ -466,8 +459,9 @@ private:
     std::function<void()> refreshEdit;
   };
   QList<TTrialWizard> trialWizards_;
+  // The folder of the last PDF saved in this session.
+  QString pdfFolder_;
   QPointer<TMovAverForm> movAverForm_;
-  std::unique_ptr<TInstLink> link_;
   int helpContext_ = helpctx::Transmitter;
   bool terminated_ = false;
   bool settingsLoaded_ = false;

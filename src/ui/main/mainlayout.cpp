@@ -288,6 +288,9 @@ void TMainForm::BuildActions() {
     return a;
   };
   Print = action("Print", "Print...", 8);
+  Print->setShortcut(QKeySequence::Print);
+  ActPrintPreview = action("ActPrintPreview", "Print pre&view...", -1);
+  ActSavePdf = action("ActSavePdf", "Save as P&DF...", -1);
   FileExit1 = action("FileExit1", "&Quit", -1);
   ActPreferences = action("ActPreferences", "&Preferences...", 1);
   ActTypeOfInstrument = action("ActTypeOfInstrument", "&Type of instrument...", 5);
@@ -315,6 +318,8 @@ void TMainForm::BuildMenusAndToolBar() {
   bar->setObjectName(QStringLiteral("ActionMainMenuBar"));
   QMenu* file = bar->addMenu(QStringLiteral("F&ile"));
   file->addAction(Print);
+  file->addAction(ActPrintPreview);
+  file->addAction(ActSavePdf);
   file->addSeparator();
   file->addAction(FileExit1);
   QMenu* options = bar->addMenu(QStringLiteral("&Options"));

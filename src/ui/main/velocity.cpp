@@ -107,7 +107,7 @@ void TMainForm::FillDelayCombo(QComboBox* combo) {
 void TMainForm::SetDelayField(QComboBox* combo, int count) {
   FillDelayCombo(combo);
   std::int32_t maxDly = 0;
-  if (!link_ || link_->Switch().GetIConst(&maxDly, swiconst::maxDly) != 0)
+  if (!Link() || Link()->Switch().GetIConst(&maxDly, swiconst::maxDly) != 0)
     FatalStop("TMainForm.SetDelayField(): maxDly!");
   const int s = sett->Switch.AlInt;
   const double t = count * IntervalStep * s;

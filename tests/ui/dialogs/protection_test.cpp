@@ -1,12 +1,12 @@
-// The protection code dialogs and operations against the instrument bench: the code check
-// before a change, the code change of both families and the two dialogs.
+// The protection code dialogs against the instrument bench through the real link libraries: the
+// code dialog, and the change dialog of both families on an instrument session.
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
 
-#include "benchfixture.h"
 #include "dialogscript.h"
+#include "sessionfixture.h"
 #include "tools/progtools.h"
 #include "ui/controls/editreal.h"
 #include "ui/dialogs/enterprcode.h"
@@ -16,23 +16,16 @@
 #include "ui/help/helpsystem.h"
 
 namespace dtool::test {
-
-// Messages in failure reports.
-void PrintTo(const ScriptedPort::Message& m, std::ostream* os) {
-  *os << m.kind << " \"" << m.text << "\"";
-}
-
 namespace {
 
-using Msg = ScriptedPort::Message;
 using Commands = std::vector<std::string>;
 
 const std::string Success = "Transfer was successful!";
 const std::string Mismatch = "The \"protection code\" was repeated incorrectly. \rThe "
                              "\"protection code\" was not changed! ";
-const std::string Locked = "You have entered a wrong protection code more than 10 times \r\r"
-                           "Please let the instrument in operation for more than 1 hour without "
-                           "manipulation on it! ";
+const std::string ReadFirst = "Before you change the parameters you have to read the actual "
+                              "configuration of the sensor.\rWould you carry out the \"Read "
+                              "data\" now?";
 
 // The B10B request that presents a code, as the bench traces it.
 std::string Present(const char* bbaa) {
@@ -44,48 +37,22 @@ std::function<void(QDialog&)> EnterCode(const QString& code, bool ok = true) {
   return Fill({{"PrCodeEd", code}}, ok ? "OkBtn" : "BitBtn1");
 }
 
-class ProtectionTest : public BenchTest {
+class ProtectionTest : public SessionTest {
 protected:
-  ProtectionTest() { SetAppTitle(AppTitle); }
-
-  // Sets the bench up with one instrument on COM1 and opens the port with its family.
+  // Sets the bench up with one instrument on COM1 and a session of the type given, whose
+  // configuration counts as read.
   void Connect(const std::string& body, std::uint8_t type) {
-    StartBench(Com(1, body), 1, type);
-    ASSERT_TRUE(link_->OpenCommunication(false, 0));
-    ctx_ = std::make_unique<TProtectionContext>(
-        TProtectionContext{*link_, protCode_,
-                           [this] {
-                             checks_.push_back("RequireReadData");
-                             return readOk_;
-                           },
-                           [this](bool show) {
-                             checks_.push_back(show ? "CheckInstrument:show" : "CheckInstrument");
-                             return instrumentOk_;
-                           },
-                           nullptr});
-    ClearTrace();
-    port_.Clear();
+    Start(Com(1, body), type);
+    Sett().SetConfigRead(true);
   }
-  Commands AnalogCommands() const { return Calls("DDatDll", "TransCmd"); }
+  Commands AnalogCommands() const { return Requests("TransCmd"); }
   // The answer of the instrument to a code presented now: 0 accepted, 18 wrong, 19 locked.
   int CodeAnswer(std::uint16_t code) { return Ask(0xB10B, code).CC; }
   bool SwitchProtected() {
     std::int32_t flag = -1;
-    EXPECT_EQ(link_->Switch().IsProtected(1, &flag), 0);
+    EXPECT_EQ(S().Link()->Switch().IsProtected(1, &flag), 0);
     return flag != 0;
   }
-  // Presents a wrong code n times, as a series of wrong entries would.
-  void WrongCodes(int n) {
-    for (int i = 0; i < n; ++i)
-      Ask(0xB10B, 99);
-    ClearTrace();
-  }
-
-  std::int32_t protCode_ = 0;
-  bool readOk_ = true;
-  bool instrumentOk_ = true;
-  std::vector<std::string> checks_;
-  std::unique_ptr<TProtectionContext> ctx_;
 };
 
 // --- The code dialog ----------------------------------------------------------------------
@@ -109,7 +76,8 @@ TEST_F(ProtectionTest, TheCodeDialogTakesAWholeNumberWithinTheRange) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    ScriptedPort port;
+    port.Clear();
+    port.beeps = 0;
     std::int32_t code = 777;
     TEnterPrCodeForm form(nullptr);
     TDialogScript script;
@@ -133,103 +101,11 @@ TEST_F(ProtectionTest, TheCodeDialogTakesAWholeNumberWithinTheRange) {
   }
 }
 
-// --- The check before a change -------------------------------------------------------------
-
-TEST_F(ProtectionTest, AWriteToAProtectedInstrumentPromptsOnceAndAgainAfterAWrongCode) {
-  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
-  {
-    // A wrong entry: the operation's message, and the code is forgotten.
-    TDialogScript script;
-    script.On("EnterPrCodeForm", [](QDialog& d) {
-      EXPECT_EQ(d.windowTitle(), "Enter protection code");
-      EXPECT_EQ(Child<QLabel>(d, "CodeLb")->text(), "Protection code");
-      Type(Child<TEditReal>(d, "PrCodeEd"), "99");
-      Click(d, "OkBtn");
-    });
-    EXPECT_FALSE(CheckProtCode(*ctx_, true, WrongProtCodeText));
-  }
-  EXPECT_EQ(protCode_, 0);
-  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", WrongProtCodeText}}));
-  {
-    // A later attempt asks again; the right code is remembered.
-    TDialogScript script;
-    script.On("EnterPrCodeForm", EnterCode("1234"));
-    EXPECT_TRUE(CheckProtCode(*ctx_, true, WrongProtCodeText));
-  }
-  EXPECT_EQ(protCode_, 1234);
-  {
-    // Known now: no prompt.
-    TDialogScript script;
-    EXPECT_TRUE(CheckProtCode(*ctx_, true, WrongProtCodeText));
-  }
-  EXPECT_EQ(port_.messages.size(), 1u);
-  EXPECT_EQ(AnalogCommands(), (Commands{Present("0000"), Present("0063"), Present("0000"),
-                                        Present("04D2"), Present("04D2")}));
-}
-
-TEST_F(ProtectionTest, ACancelledPromptRefusesWithoutAMessage) {
-  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
-  protCode_ = 99;
-  TDialogScript script;
-  script.On("EnterPrCodeForm", EnterCode("1234", false));
-  EXPECT_FALSE(CheckProtCode(*ctx_, true, WrongProtCodeText));
-  EXPECT_EQ(protCode_, 0);
-  EXPECT_TRUE(port_.messages.empty());
-  EXPECT_EQ(AnalogCommands(), Commands{Present("0063")});
-}
-
-TEST_F(ProtectionTest, WithoutPromptAWrongCodeShowsTheMessage) {
-  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
-  protCode_ = 99;
-  TDialogScript script; // no dialog
-  EXPECT_FALSE(CheckProtCode(*ctx_, false, "the operation's text"));
-  EXPECT_EQ(protCode_, 0);
-  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", "the operation's text"}}));
-
-  // An instrument without a code accepts any code.
-  Connect("Instrument = Dravon-STD", 1);
-  protCode_ = 99;
-  EXPECT_TRUE(CheckProtCode(*ctx_, true, WrongProtCodeText));
-  EXPECT_EQ(protCode_, 99);
-  EXPECT_TRUE(port_.messages.empty());
-}
-
-TEST_F(ProtectionTest, ALockedInstrumentIsReportedWithoutPrompt) {
-  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
-  WrongCodes(10);
-  protCode_ = 1234;
-  TDialogScript script; // no dialog
-  EXPECT_FALSE(CheckProtCode(*ctx_, true, WrongProtCodeText));
-  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", Locked}}));
-  EXPECT_EQ(protCode_, 1234);
-  EXPECT_EQ(AnalogCommands(), Commands{Present("04D2")});
-
-  // The code change meets the same lock and sends nothing more.
-  port_.Clear();
-  ClearTrace();
-  EXPECT_FALSE(ChangeProtCode(*ctx_, 1234, 4321));
-  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", Locked}}));
-  EXPECT_EQ(AnalogCommands(), Commands{Present("04D2")});
-}
-
-TEST_F(ProtectionTest, AnInstrumentThatLocksOnTheLastWrongCodeIsReportedAfterThePrompt) {
-  // The remembered wrong code is the tenth: the instrument locks and refuses even the right
-  // code entered at the prompt. The operator learns why.
-  Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
-  WrongCodes(9);
-  protCode_ = 99;
-  TDialogScript script;
-  script.On("EnterPrCodeForm", EnterCode("1234"));
-  EXPECT_FALSE(CheckProtCode(*ctx_, true, WrongProtCodeText));
-  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", Locked}}));
-  EXPECT_EQ(AnalogCommands(), (Commands{Present("0063"), Present("04D2")}));
-}
-
 // --- The change dialog, analog family -------------------------------------------------------
 
 TEST_F(ProtectionTest, AnUnprotectedInstrumentTakesANewCodeAfterItsVerification) {
   Connect("Instrument = DravonDat", 10);
-  TSetProtectForm form(*ctx_);
+  TSetProtectForm form(S(), nullptr);
   TDialogScript script;
   script
       .On("SetProtectForm",
@@ -251,14 +127,13 @@ TEST_F(ProtectionTest, AnUnprotectedInstrumentTakesANewCodeAfterItsVerification)
         PressEnter(Child<TEditReal>(d, "PrCodeEd"));
       });
   EXPECT_TRUE(form.Execute());
-  EXPECT_EQ(checks_, (std::vector<std::string>{"RequireReadData", "CheckInstrument:show"}));
-  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Info", Success}}));
+  EXPECT_EQ(port.messages, (std::vector<Msg>{{"Info", Success}}));
   // Ready (state, firmware), protected?, the hidden old code, the new code, store, restart.
   EXPECT_EQ(AnalogCommands(),
             (Commands{"COM1 OO=A1 CC=00 BBAA=0000", "COM1 OO=A1 CC=03 BBAA=0000", Present("0000"),
                       Present("0001"), "COM1 OO=B1 CC=0A BBAA=10E1", "COM1 OO=B1 CC=0C BBAA=0000",
                       "COM1 OO=B1 CC=0D BBAA=0000"}));
-  EXPECT_EQ(protCode_, 1); // the old code given
+  EXPECT_EQ(S().ProtCode(), 1); // the old code given
   // The instrument now demands the new code.
   EXPECT_EQ(CodeAnswer(0), 18);
   EXPECT_EQ(CodeAnswer(4321), 0);
@@ -266,7 +141,7 @@ TEST_F(ProtectionTest, AnUnprotectedInstrumentTakesANewCodeAfterItsVerification)
 
 TEST_F(ProtectionTest, DisableWithTheRightOldCodeRemovesTheCodeWithoutVerification) {
   Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
-  TSetProtectForm form(*ctx_);
+  TSetProtectForm form(S(), nullptr);
   TDialogScript script;
   script.On("SetProtectForm", [](QDialog& d) {
     auto* oldEd = Child<TEditReal>(d, "OldCdEd");
@@ -278,13 +153,13 @@ TEST_F(ProtectionTest, DisableWithTheRightOldCodeRemovesTheCodeWithoutVerificati
   });
   EXPECT_TRUE(form.Execute());
   EXPECT_EQ(script.Played(), 1);
-  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Info", Success}}));
+  EXPECT_EQ(port.messages, (std::vector<Msg>{{"Info", Success}}));
   const Commands sent = AnalogCommands();
   ASSERT_GE(sent.size(), 4u);
   EXPECT_EQ(Commands(sent.end() - 4, sent.end()),
             (Commands{Present("04D2"), "COM1 OO=B1 CC=0A BBAA=0000", "COM1 OO=B1 CC=0C BBAA=0000",
                       "COM1 OO=B1 CC=0D BBAA=0000"}));
-  EXPECT_EQ(protCode_, 1234);
+  EXPECT_EQ(S().ProtCode(), 1234);
   EXPECT_EQ(CodeAnswer(0), 0); // no code any more
 }
 
@@ -303,13 +178,13 @@ TEST_F(ProtectionTest, AFailedVerificationKeepsTheDialogOpenAndSendsNothing) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     Connect("Instrument = DravonDat", 10);
-    TSetProtectForm form(*ctx_);
+    TSetProtectForm form(S(), nullptr);
     TDialogScript script;
     script.On("SetProtectForm", Fill({{"NewCdEd", "4321"}}, "OkBtn"))
         .On("EnterPrCodeForm", EnterCode(c.Repeated, c.Confirm))
         .On("SetProtectForm", [](QDialog& d) { Click(d, "CancelBtn"); }); // still open
     EXPECT_FALSE(form.Execute());
-    EXPECT_EQ(port_.messages, c.Messages);
+    EXPECT_EQ(port.messages, c.Messages);
     // Only the questions of the opening: ready, and whether a code is set.
     EXPECT_EQ(AnalogCommands(), (Commands{"COM1 OO=A1 CC=00 BBAA=0000",
                                           "COM1 OO=A1 CC=03 BBAA=0000", Present("0000")}));
@@ -318,7 +193,7 @@ TEST_F(ProtectionTest, AFailedVerificationKeepsTheDialogOpenAndSendsNothing) {
 
 TEST_F(ProtectionTest, AWrongOldCodeKeepsTheDialogOpenAndTheCode) {
   Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
-  TSetProtectForm form(*ctx_);
+  TSetProtectForm form(S(), nullptr);
   TDialogScript script;
   script.On("SetProtectForm", Fill({{"OldCdEd", "1235"}}, "DisableBtn"))
       .On("SetProtectForm", [](QDialog& d) {
@@ -329,7 +204,7 @@ TEST_F(ProtectionTest, AWrongOldCodeKeepsTheDialogOpenAndTheCode) {
         Click(d, "DisableBtn");
       });
   EXPECT_TRUE(form.Execute());
-  EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Warning", InvalidOldCodeText}, {"Info", Success}}));
+  EXPECT_EQ(port.messages, (std::vector<Msg>{{"Warning", InvalidOldCodeText}, {"Info", Success}}));
   EXPECT_EQ(CodeAnswer(0), 0);
 }
 
@@ -337,28 +212,37 @@ TEST_F(ProtectionTest, TheDialogDoesNotOpenWhenTheInstrumentCannotTakeACode) {
   struct TCase {
     const char* Name;
     const char* Bench;
-    bool ReadOk, InstrumentOk;
-    std::vector<std::string> Checks;
-    std::size_t Messages;
+    bool Read; // the configuration counts as read; else the operator declines to read
+    std::vector<Msg> Messages;
   };
-  const std::vector<std::string> both = {"RequireReadData", "CheckInstrument:show"};
   const TCase cases[] = {
-      {"configuration not read", "", false, true, {"RequireReadData"}, 0},
-      {"another instrument", "", true, false, both, 0},
-      {"not operational yet", "StartupMs = 60000", true, true, both, 1},
-      {"protection state unknown", "FaultAnswer = B10B:7", true, true, both, 1},
+      {"configuration not read", "Instrument = DravonDat", false, {{"ErrorYesNo", ReadFirst}}},
+      {"another instrument",
+       "Instrument = DravonSwitch",
+       true,
+       {{"Warning", "The DravonTool has been set to DravonDat. You cannot perform this "
+                    "operation to DravonSwitch."}}},
+      {"not operational yet",
+       "Instrument = DravonDat\nStartupMs = 60000",
+       true,
+       {{"Error", "Instrument is not operational yet. \rPlease wait until the [Run/Error] LED "
+                  "stops with orange flashing! "}}},
+      {"protection state unknown",
+       "Instrument = DravonDat\nFaultAnswer = B10B:7",
+       true,
+       {{"Error", "Communication with instrument not possible!\r\rDDatDLL Error Nr. 0\rStatus: "
+                  "OO=0xb1, CC=0x0b, BBAA=0x0000, oo=0xb1, cc=0x07, bbaa=0x0000"}}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    Connect(std::string("Instrument = DravonDat\n") + c.Bench, 10);
-    readOk_ = c.ReadOk;
-    instrumentOk_ = c.InstrumentOk;
-    checks_.clear();
-    TSetProtectForm form(*ctx_);
+    Connect(c.Bench, 10);
+    Sett().SetConfigRead(c.Read);
+    if (!c.Read)
+      port.Answer({false});
+    TSetProtectForm form(S(), nullptr);
     TDialogScript script; // no dialog
     EXPECT_FALSE(form.Execute());
-    EXPECT_EQ(checks_, c.Checks);
-    EXPECT_EQ(port_.messages.size(), c.Messages);
+    EXPECT_EQ(port.messages, c.Messages);
   }
 }
 
@@ -381,7 +265,7 @@ TEST_F(ProtectionTest, TheSwitchSetsChangesAndRemovesItsCode) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     Connect(std::string("Instrument = DravonSwitch\nProtectionCode = ") + c.Code, 9);
-    TSetProtectForm form(*ctx_);
+    TSetProtectForm form(S(), nullptr);
     TDialogScript script;
     script.On("SetProtectForm", [&c](QDialog& d) {
       auto* oldEd = Child<TEditReal>(d, "OldCdEd");
@@ -395,8 +279,8 @@ TEST_F(ProtectionTest, TheSwitchSetsChangesAndRemovesItsCode) {
     if (c.New)
       script.On("EnterPrCodeForm", EnterCode(c.New));
     EXPECT_TRUE(form.Execute());
-    EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Info", Success}}));
-    EXPECT_EQ(Calls("DSwitch", "SetProtectCode"), Commands{std::string("COM1 ") + c.Request});
+    EXPECT_EQ(port.messages, (std::vector<Msg>{{"Info", Success}}));
+    EXPECT_EQ(Requests("SetProtectCode"), Commands{std::string("COM1 ") + c.Request});
     EXPECT_EQ(SwitchProtected(), c.ProtectedAfter);
   }
 }
@@ -416,23 +300,23 @@ TEST_F(ProtectionTest, TheSwitchRefusingTheOldCodeKeepsTheDialogOpen) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     Connect(std::string("Instrument = DravonSwitch\nProtectionCode = 555\n") + c.Bench, 9);
-    TSetProtectForm form(*ctx_);
+    TSetProtectForm form(S(), nullptr);
     TDialogScript script;
     script.On("SetProtectForm", Fill({{"OldCdEd", "556"}}, "DisableBtn"))
         .On("SetProtectForm", [](QDialog& d) { Click(d, "CancelBtn"); }); // still open
     EXPECT_FALSE(form.Execute());
-    EXPECT_EQ(port_.messages, (std::vector<Msg>{{c.Kind, c.Message}}));
+    EXPECT_EQ(port.messages, (std::vector<Msg>{{c.Kind, c.Message}}));
     EXPECT_TRUE(SwitchProtected());
   }
 }
 
 TEST_F(ProtectionTest, ASwitchThatCannotSayWhetherItIsProtectedGetsNoDialog) {
   Connect("Instrument = DravonSwitch\nFaultLinkError = IsProtected:5", 9);
-  TSetProtectForm form(*ctx_);
+  TSetProtectForm form(S(), nullptr);
   TDialogScript script; // no dialog
   EXPECT_FALSE(form.Execute());
   EXPECT_EQ(
-      port_.messages,
+      port.messages,
       (std::vector<Msg>{
           {"Error", "Communication with instrument not possible!\r\rDSwitchDLL Error Nr. 5"}}));
 }
@@ -441,13 +325,13 @@ TEST_F(ProtectionTest, ASwitchThatCannotSayWhetherItIsProtectedGetsNoDialog) {
 
 TEST_F(ProtectionTest, TheCodeEditsRejectTextAndLimitNumbers) {
   Connect("Instrument = DravonDat", 10);
-  TSetProtectForm form(*ctx_);
+  TSetProtectForm form(S(), nullptr);
   TDialogScript script;
   script.On("SetProtectForm", [this](QDialog& d) {
     auto* newEd = Child<TEditReal>(d, "NewCdEd");
     // Every change that is no number is reported at once.
     Type(newEd, "1x");
-    EXPECT_EQ(port_.messages, (std::vector<Msg>{{"Error", InvalidValueText}}));
+    EXPECT_EQ(port.messages, (std::vector<Msg>{{"Error", InvalidValueText}}));
     // Finished input: the last number comes back.
     PressEnter(newEd);
     EXPECT_EQ(newEd->Text(), "1");
@@ -456,7 +340,7 @@ TEST_F(ProtectionTest, TheCodeEditsRejectTextAndLimitNumbers) {
     Type(newEd, "70000");
     PressEnter(newEd);
     EXPECT_EQ(newEd->Text(), "65535");
-    EXPECT_EQ(port_.beeps, 1);
+    EXPECT_EQ(port.beeps, 1);
     Click(d, "CancelBtn");
   });
   EXPECT_FALSE(form.Execute());
@@ -465,7 +349,7 @@ TEST_F(ProtectionTest, TheCodeEditsRejectTextAndLimitNumbers) {
 TEST_F(ProtectionTest, TheHelpButtonShowsTheDialogsTopicInTheSubWindow) {
   Connect("Instrument = DravonDat", 10);
   SetHelpFile(HelpFilePathFor(0));
-  TSetProtectForm form(*ctx_);
+  TSetProtectForm form(S(), nullptr);
   TDialogScript script;
   script.On("SetProtectForm", [](QDialog& d) {
     Click(d, "HelpBtn");
@@ -482,7 +366,7 @@ TEST_F(ProtectionTest, TheHelpButtonShowsTheDialogsTopicInTheSubWindow) {
 TEST_F(ProtectionTest, TheCaptionHelpButtonShowsTheTopicOfTheControlClicked) {
   Connect("Instrument = DravonDat\nProtectionCode = 1234", 10);
   SetHelpFile(HelpFilePathFor(0));
-  TSetProtectForm form(*ctx_);
+  TSetProtectForm form(S(), nullptr);
   std::vector<int> shown;
   TDialogScript script;
   script.On("SetProtectForm", [&shown](QDialog& d) {

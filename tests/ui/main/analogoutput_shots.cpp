@@ -60,7 +60,7 @@ int TakeAnalogOutputShots(const QString& folder, const QTemporaryDir& dir) {
       .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
   TMainForm form(file);
   form.show();
-  if (!form.ReadData())
+  if (form.Session().Read() != TOutcome::Done)
     ++failures;
   Retype(form.AnFromEd, QStringLiteral("0"));
   Retype(form.AnToEd, QStringLiteral("100"));

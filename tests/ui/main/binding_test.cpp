@@ -239,14 +239,14 @@ TEST_F(BindingTest, EveryEditShowsItsSettingInEachUnitAndStoresWhatIsTyped) {
           EXPECT_EQ(form->AnOffsetEdUnitLb->text().toStdString(), UnitText(u));
         }
 
-        form->PrintAllowed = true;
+        form->Session().SetLastTransferForTest(true);
         Type(ed, QString::number(row.typed));
         EXPECT_DOUBLE_EQ(row.field.get(*form->sett), [&] {
           TSettings scratch(nullptr);
           row.field.set(scratch, ConvertUnit(row.storage, u, row.typed));
           return row.field.get(scratch);
         }());
-        EXPECT_FALSE(form->PrintAllowed);
+        EXPECT_FALSE(form->PrintAllowed());
       }
     }
   }
@@ -525,22 +525,22 @@ TEST_F(BindingTest, VelocityModeSwitchKeepsBothSetsOfValues) {
 // or a list does not, and a radio group only when its selection changes.
 TEST_F(BindingTest, OnlyChecksAndChangedRadioGroupsReactToProgramCode) {
   TMainForm& f = Open(11, 1);
-  f.PrintAllowed = true;
+  f.Session().SetLastTransferForTest(true);
   f.WriteSetToField_(true);
-  EXPECT_TRUE(f.PrintAllowed) << "nothing shown changed";
+  EXPECT_TRUE(f.PrintAllowed()) << "nothing shown changed";
   f.sett->Class1.Hose_length = 7;
   f.sett->Class1.Speed = 2;
   f.WriteSetToField_(true);
-  EXPECT_TRUE(f.PrintAllowed);
+  EXPECT_TRUE(f.PrintAllowed());
   f.sett->Class1.Disp_contr = 3;
   f.WriteSetToField_(true);
-  EXPECT_FALSE(f.PrintAllowed) << "the contrast edit is set directly";
+  EXPECT_FALSE(f.PrintAllowed()) << "the contrast edit is set directly";
   EXPECT_EQ(f.sett->Class1.Disp_contr, 3);
 
-  f.PrintAllowed = true;
+  f.Session().SetLastTransferForTest(true);
   f.SetVmode(true);
   EXPECT_TRUE(f.ChBVelocity->isChecked()) << "the click handler ran";
-  EXPECT_FALSE(f.PrintAllowed);
+  EXPECT_FALSE(f.PrintAllowed());
   EXPECT_TRUE(f.sett->GetVelocityMode());
   EXPECT_TRUE(port.messages.empty());
 }
@@ -556,12 +556,12 @@ TEST_F(BindingTest, AnalogOffsetShowsInVoltsOrMilliamperes) {
   Type(f.AnOffsetEd, QStringLiteral("1.5"));
   EXPECT_DOUBLE_EQ(f.sett->Class1.An_offset, 3);
 
-  f.PrintAllowed = true;
+  f.Session().SetLastTransferForTest(true);
   f.AnOffsetEdUnitLb->click();
   EXPECT_EQ(f.sett->AnOffsetUnit(), unit::mA);
   EXPECT_EQ(f.AnOffsetEd->Text(), QStringLiteral("3.0000"));
   EXPECT_EQ(f.AnOffsetEdUnitLb->text(), QStringLiteral("mA"));
-  EXPECT_FALSE(f.PrintAllowed);
+  EXPECT_FALSE(f.PrintAllowed());
   f.AnOffsetEdUnitLb->click();
   EXPECT_EQ(f.sett->AnOffsetUnit(), unit::V);
   EXPECT_EQ(f.AnOffsetEd->Text(), QStringLiteral("1.5000"));

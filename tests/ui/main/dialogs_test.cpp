@@ -538,13 +538,9 @@ TEST_F(DialogsTest, FilterBoundsTheLibraryRefusesAreReportedBySetFilter) {
   std::unique_ptr<TInstLink> real;
   struct TRestore {
     std::unique_ptr<TMainForm>& window;
-    decltype(TMainForm::LinkLoader) loader;
-    ~TRestore() {
-      window.reset();
-      TMainForm::LinkLoader = loader;
-    }
-  } restore{form, TMainForm::LinkLoader};
-  TMainForm::LinkLoader = [&real](TSettings& s, ISettingsOwner& o, TLinkLoadError& err) {
+    ~TRestore() { window.reset(); }
+  } restore{form};
+  sessionSetup.LoadLink = [&real](TSettings& s, ILinkOwner& o, TLinkLoadError& err) {
     real = TInstLink::Load(s, o, std::string(), err);
     TSwitchLinkApi sw = real->Switch();
     static swlink::FnGetIConst* library = nullptr;

@@ -82,8 +82,7 @@ class FaultsTest : public BenchFormTest {
 protected:
   void SetUp() override {
     BenchFormTest::SetUp();
-    saved_ = TMainForm::LinkLoader;
-    TMainForm::LinkLoader = [](TSettings& sett, ISettingsOwner& owner, TLinkLoadError&) {
+    sessionSetup.LoadLink = [](TSettings& sett, ILinkOwner& owner, TLinkLoadError&) {
       TFilter& f = TFilter::Get();
       TAnalogLinkApi an = f.Analog.Functions();
       an.TransCmd = &TFilter::TransCmd;
@@ -95,7 +94,6 @@ protected:
   }
   void TearDown() override {
     BenchFormTest::TearDown();
-    TMainForm::LinkLoader = saved_;
     TFilter& f = TFilter::Get();
     f.Before = nullptr;
     f.After = nullptr;
@@ -119,9 +117,6 @@ protected:
     r.Switch.AlInt = 3;
     return Open(r);
   }
-
-private:
-  std::function<std::unique_ptr<TInstLink>(TSettings&, ISettingsOwner&, TLinkLoadError&)> saved_;
 };
 
 TEST_F(FaultsTest, AnAnalogReadOfValuesTheWindowCannotKeepFails) {
@@ -154,7 +149,7 @@ TEST_F(FaultsTest, AnAnalogReadOfValuesTheWindowCannotKeepFails) {
     // The settings file written at the end is taken by the next start.
     form.reset();
     port.Clear();
-    TMainForm& again = *(form = std::make_unique<TMainForm>(SetFile()));
+    TMainForm& again = *(form = std::make_unique<TMainForm>(SetFile(), sessionSetup));
     EXPECT_EQ(port.messages, Msgs{}) << "the settings file was kept";
     EXPECT_EQ(again.sett->Switch.AlInt, 3);
     port.Clear();
@@ -213,7 +208,7 @@ TEST_F(FaultsTest, AValueReadBackAfterAWriteThatTheWindowCannotKeepFailsTheWrite
     // The settings file written at the end is taken by the next start.
     form.reset();
     port.Clear();
-    TMainForm& again = *(form = std::make_unique<TMainForm>(SetFile()));
+    TMainForm& again = *(form = std::make_unique<TMainForm>(SetFile(), sessionSetup));
     EXPECT_EQ(port.messages, Msgs{}) << "the settings file was kept";
     EXPECT_EQ(again.sett->Switch.AlInt, 3);
     port.Clear();

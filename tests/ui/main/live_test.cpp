@@ -30,33 +30,10 @@ const std::string ReadFirst = "Before you change the parameters you have to read
 const std::string ZeroQuestion = "Would you carry out the zero calibration? \r\rTo balance the "
                                  "sensor, short circuit both sensor-nozzles and click [Yes]";
 const std::string ZeroOk = "Zero calibration was successful! ";
-const std::string ZeroFailed = "Zero calibration has failed! ";
 
 std::string Instrument(int type, const std::string& extra = "") {
   return Com(1, "Instrument = " + std::to_string(type) + "\nSerial = 7654321\n" + extra);
 }
-
-int CountOf(const std::vector<std::string>& list, const std::string& item) {
-  return static_cast<int>(std::count(list.begin(), list.end(), item));
-}
-
-// The zero calibration's clock runs on the bench's time: each pause moves both.
-class TBenchZeroClock {
-public:
-  TBenchZeroClock() : saved_(TMainForm::ZeroCalClock) {
-    TMainForm::ZeroCalClock = {[this] { return now_; },
-                               [this](int ms) {
-                                 now_ += static_cast<std::uint32_t>(ms);
-                                 TBenchControl::Get().Advance(ms);
-                               }};
-  }
-  ~TBenchZeroClock() { TMainForm::ZeroCalClock = saved_; }
-  std::uint32_t Now() const { return now_; }
-
-private:
-  TMainForm::TZeroCalClock saved_;
-  std::uint32_t now_ = 1000;
-};
 
 class LiveTest : public BenchFormTest {
 protected:
@@ -187,11 +164,11 @@ TEST_F(LiveTest, ALostSignalForgetsTheCodeOnlyWhileTheWindowIsActive) {
       f.activateWindow();
       ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     }
-    f.ProtCode = 4711;
+    f.Session().SetProtCode(4711);
     TBenchControl::Get().Advance(2000);
     EXPECT_EQ(Reading(f).second, "No Signal");
     EXPECT_FALSE(f.sett->ConfigRead());
-    EXPECT_EQ(f.ProtCode, active ? 0 : 4711);
+    EXPECT_EQ(f.Session().ProtCode(), active ? 0 : 4711);
   }
 }
 
@@ -219,117 +196,6 @@ TEST_F(LiveTest, ZeroCalibrationOfATransmitterReadsFirstAndStoresTheZero) {
   ASSERT_GE(cmds.size(), 3u);
   EXPECT_EQ(std::vector<std::string>(cmds.end() - 3, cmds.end()),
             (std::vector<std::string>{"B10B", "B2FF", "B10C"}));
-}
-
-// A read that fails after a good one leaves no instrument type: the configuration counts as
-// not read, so the zero calibration asks for a read instead of meeting a type it cannot serve.
-TEST_F(LiveTest, AFailedReadAfterAGoodOneAsksForANewReadBeforeTheZeroCalibration) {
-  struct TCase {
-    const char* name;
-    int type;
-    std::string bench; // the port's section for the failing read
-    std::string message;
-  };
-  const TCase cases[] = {
-      {"switch record refused", 9, Instrument(9, "FaultLinkError = GetConf:3"),
-       "Communication with instrument not possible!\r\rDSwitchDLL Error Nr. 3"},
-      {"switch gone", 9, Com(1, "Instrument = none"),
-       "Communication with instrument not possible!"},
-      {"transmitter gone", 10, Com(1, "Instrument = none"),
-       "Communication with instrument not possible!"},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    TMainForm& f = Connect(c.type);
-    StartBench(c.bench);
-    f.ReopenLink();
-    f.ReadBtn->click();
-    EXPECT_EQ(port.messages, (Msgs{{"Error", c.message}}));
-    EXPECT_EQ(f.sett->InstType(), 0);
-    EXPECT_FALSE(f.sett->ConfigRead());
-    port.Clear();
-    port.Answer({false});
-    try {
-      f.ActZeroCalibration->trigger();
-    } catch (const FatalError& e) {
-      ADD_FAILURE() << e.what();
-    }
-    EXPECT_EQ(port.messages, (Msgs{{"ErrorYesNo", ReadFirst}}));
-  }
-}
-
-TEST_F(LiveTest, ZeroCalibrationDeclinedSendsNothingButChecksTheInstrument) {
-  TMainForm& f = Connect(10);
-  port.Answer({false});
-  f.ActZeroCalibration->trigger();
-  EXPECT_EQ(port.messages, (Msgs{{"Question", ZeroQuestion}}));
-  EXPECT_EQ(CallsOf("GetInstType").size(), 1u);
-  EXPECT_EQ(CountOf(AnalogCommands(), "B2FF"), 0);
-}
-
-TEST_F(LiveTest, ZeroCalibrationOfAZModelWaitsUntilItIsDoneOrSixSeconds) {
-  struct TCase {
-    int busyMs;
-    std::string message;
-  };
-  for (const TCase& c : {TCase{3000, ZeroOk}, TCase{10000, ZeroFailed}}) {
-    SCOPED_TRACE(c.busyMs);
-    TMainForm& f = Connect(5, "ZeroBusyMs = " + std::to_string(c.busyMs));
-    TBenchZeroClock clock;
-    port.Answer({true});
-    f.ActZeroCalibration->trigger();
-    EXPECT_EQ(port.messages, (Msgs{{"Question", "Would you carry out the zero calibration? "},
-                                   {c.busyMs < 6000 ? "Info" : "Error", c.message}}));
-    const int polls = CountOf(AnalogCommands(), "A2FF");
-    if (c.busyMs < 6000) {
-      EXPECT_EQ(polls, 31); // busy for 3000 ms, polled every 100 ms
-      EXPECT_EQ(Ask(0xA2FF).BBAA, 0);
-    } else {
-      EXPECT_EQ(polls, 62); // polled at 0, 100, ... 6100 ms: more than 6000 ms is too long
-      EXPECT_GT(clock.Now() - 1000, 6000u);
-      EXPECT_NE(Ask(0xA2FF).BBAA, 0) << "still busy";
-    }
-  }
-}
-
-TEST_F(LiveTest, ZeroCalibrationOfTheSwitch) {
-  struct TCase {
-    const char* name;
-    const char* bench;
-    const char* entered; // nullptr: no prompt
-    Msgs messages;
-    int zeroAdjs;
-  };
-  const TCase cases[] = {
-      {"unprotected", "", nullptr, {{"Question", ZeroQuestion}, {"Info", ZeroOk}}, 1},
-      {"protected, code entered",
-       "ProtectionCode = 77",
-       "77",
-       {{"Question", ZeroQuestion}, {"Info", ZeroOk}},
-       2},
-      {"protected, wrong code",
-       "ProtectionCode = 77",
-       "78",
-       {{"Question", ZeroQuestion}, {"Warning", WrongProtCodeText}},
-       2},
-      {"link error",
-       "FaultLinkError = ZeroAdj:3",
-       nullptr,
-       {{"Question", ZeroQuestion},
-        {"Error", "Communication with instrument not possible!\r\rDSwitchDLL Error Nr. 3"}},
-       1},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    TMainForm& f = Connect(9, c.bench);
-    port.Answer({true});
-    TDialogScript script;
-    if (c.entered)
-      script.On("EnterPrCodeForm", Fill({{"PrCodeEd", c.entered}}, "OkBtn"));
-    f.ActZeroCalibration->trigger();
-    EXPECT_EQ(port.messages, c.messages);
-    EXPECT_EQ(CallsOf("ZeroAdj").size(), std::size_t(c.zeroAdjs));
-  }
 }
 
 // --- The change-code dialog ---------------------------------------------------------------
@@ -437,7 +303,12 @@ TEST_F(LiveTest, PrintIsOnlyPossibleRightAfterATransfer) {
   EXPECT_EQ(port.messages, refused);
   f.ReadBtn->click();
   port.Clear();
-  f.Print->trigger();
+  {
+    TDialogScript script;
+    script.On("PrintDialog", [](QDialog& d) { d.reject(); });
+    f.Print->trigger();
+    EXPECT_EQ(script.Played(), 1) << "the print dialog opens";
+  }
   EXPECT_EQ(port.messages, Msgs{});
   f.IntCb->setCurrentIndex(2);
   emit f.IntCb->activated(2);
@@ -468,9 +339,9 @@ TEST_F(LiveTest, AFailedTransferOrATypeWithoutReportGivesThePrintoutWarning) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
     TMainForm& f = Connect(c.type);
-    ASSERT_TRUE(f.PrintAllowed);
+    ASSERT_TRUE(f.PrintAllowed());
     StartBench(c.bench);
-    f.ReopenLink();
+    f.Session().ReopenLink();
     c.step(f);
     port.Clear();
     try {

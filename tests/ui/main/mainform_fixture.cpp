@@ -106,7 +106,7 @@ TMainForm& MainFormTest::Open(const TSetFileRecords& records) {
   out.write(reinterpret_cast<const char*>(image.data()),
             static_cast<std::streamsize>(image.size()));
   out.close();
-  form = std::make_unique<TMainForm>(SetFile());
+  form = std::make_unique<TMainForm>(SetFile(), sessionSetup);
   return *form;
 }
 

@@ -37,6 +37,8 @@ protected:
   std::string SetFile() const;
 
   QTemporaryDir dir;
+  // The session of the windows that Open starts is made with it (a test's link loader).
+  TSessionSetup sessionSetup;
   ScriptedPort port;
   ThrowingTerminator terminator;
   std::unique_ptr<TMainForm> form;

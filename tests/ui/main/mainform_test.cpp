@@ -529,14 +529,14 @@ TEST_F(MainFormTest, FatalStopStopsThePollTimerFirst) {
 
 TEST_F(MainFormTest, ConfigReadClearedForgetsTheProtectionCodeOnlyWhileActive) {
   TMainForm& f = Open(10);
-  f.ProtCode = 1234;
+  f.Session().SetProtCode(1234);
   f.sett->SetConfigRead(false);
-  EXPECT_EQ(f.ProtCode, 1234) << "the window is not active";
+  EXPECT_EQ(f.Session().ProtCode(), 1234) << "the window is not active";
   f.show();
   f.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
   f.sett->SetConfigRead(false);
-  EXPECT_EQ(f.ProtCode, 0);
+  EXPECT_EQ(f.Session().ProtCode(), 0);
 }
 
 } // namespace

@@ -1,9 +1,11 @@
-// Read data and Write data against the bench through the real link libraries: every instrument
-// type, the round trip through the instrument and a new run, corrected values, failed reads,
-// the read-first question, the class check, protection codes of both families, the command-line
-// options of the write, and answers the program cannot use.
+// Read data and Write data of the main window against the bench through the real link
+// libraries: what the window shows after a read of every type, after a failed read, a round
+// trip through its controls, the instrument and a new run, a corrected value, the class check,
+// the code dialog, and the command-line options of the write. The walks themselves are tested
+// on the session (tests/session).
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -35,9 +37,6 @@ using Msgs = std::vector<Msg>;
 const std::string Success = "Transfer was successful!";
 const std::string Overwrite =
     "You have not read the actual configuration data from the instrument! \rOverwrite?";
-const std::string Locked = "You have entered a wrong protection code more than 10 times \r\r"
-                           "Please let the instrument in operation for more than 1 hour without "
-                           "manipulation on it! ";
 
 std::string Instrument(int type, const std::string& extra = "") {
   return Com(1, "Instrument = " + std::to_string(type) +
@@ -72,10 +71,6 @@ std::function<void(QDialog&)> EnterCode(const QString& code, bool ok = true) {
   return Fill({{"PrCodeEd", code}}, ok ? "OkBtn" : "BitBtn1");
 }
 
-bool IsWrite(const std::string& command) {
-  return command[0] == 'B' && command != "B10B";
-}
-
 int CountOf(const std::vector<std::string>& list, const std::string& item) {
   return static_cast<int>(std::count(list.begin(), list.end(), item));
 }
@@ -94,13 +89,6 @@ protected:
   }
   TMainForm& ReadOn(int type, const std::string& extra = "") {
     return ReadOn(type, RecordsFor(type), extra);
-  }
-  std::vector<std::string> Writes() const {
-    std::vector<std::string> writes;
-    for (const std::string& c : AnalogCommands())
-      if (IsWrite(c))
-        writes.push_back(c);
-    return writes;
   }
 };
 
@@ -129,7 +117,7 @@ TEST_F(ReadWriteTest, ReadDataOfEveryTypeShowsItsIdentityPagesAndValues) {
     f.ReadBtn->click();
     EXPECT_EQ(port.messages, Msgs{});
     EXPECT_TRUE(f.sett->ConfigRead());
-    EXPECT_TRUE(f.PrintAllowed);
+    EXPECT_TRUE(f.PrintAllowed());
     EXPECT_EQ(f.InstTypeEd->text().toStdString(), InstTypeName(type));
     EXPECT_EQ(f.SerialEd->text(), QStringLiteral("1234567"));
     EXPECT_EQ(f.RangeEd->text(),
@@ -169,21 +157,6 @@ TEST_F(ReadWriteTest, ReadDataOfEveryTypeShowsItsIdentityPagesAndValues) {
   }
 }
 
-TEST_F(ReadWriteTest, ATransmitterWithoutVelocityCapabilityTransfersFifteenParameters) {
-  for (int cap : {0, 2}) {
-    SCOPED_TRACE(cap);
-    StartBench(Instrument(10, "CapLevel = " + std::to_string(cap)));
-    TMainForm& f = Open(RecordsFor(10));
-    f.ReadBtn->click();
-    EXPECT_EQ(port.messages, Msgs{});
-    std::vector<std::string> cmds = AnalogCommands();
-    // The walk follows the last check of the control registers.
-    const auto walk = std::find(cmds.rbegin(), cmds.rend(), "A109").base();
-    EXPECT_EQ(cmds.end() - walk, cap == 0 ? 15 : 20);
-    EXPECT_EQ(f.VelocityGrBox->isVisibleTo(&f), cap != 0);
-  }
-}
-
 TEST_F(ReadWriteTest, AReadThatFailsAtOneParameterLeavesDefaultsAndNoIdentityOrLog) {
   StartBench(Instrument(10, "FaultAnswer = A204:5"));
   TMainForm& f = Open(Marked(10));
@@ -196,7 +169,7 @@ TEST_F(ReadWriteTest, AReadThatFailsAtOneParameterLeavesDefaultsAndNoIdentityOrL
                             "(cc) Nr. 0x0005."}}));
   EXPECT_EQ(AnalogCommands().back(), "A204") << "the walk ends at the failure";
   EXPECT_FALSE(f.sett->ConfigRead());
-  EXPECT_FALSE(f.PrintAllowed);
+  EXPECT_FALSE(f.PrintAllowed());
   EXPECT_EQ(f.sett->Class1.Hose_length, 0.3);
   EXPECT_EQ(f.sett->Class1.Speed, 5);
   EXPECT_EQ(f.InstTypeEd->text(), QString());
@@ -257,11 +230,11 @@ TEST_F(ReadWriteTest, WrittenValuesComeBackWithANewReadAndInANewRun) {
     SCOPED_TRACE(c.type);
     TMainForm& f = ReadOn(c.type);
     c.edit(f);
-    EXPECT_FALSE(f.PrintAllowed) << "an edit clears the printout";
+    EXPECT_FALSE(f.PrintAllowed()) << "an edit clears the printout";
     f.WriteBtn->click();
     EXPECT_EQ(port.messages, (Msgs{{"Info", Success}}));
     EXPECT_TRUE(f.sett->ConfigRead());
-    EXPECT_EQ(f.PrintAllowed, c.type != 9);
+    EXPECT_EQ(f.PrintAllowed(), c.type != 9);
     if (c.type != 9) {
       EXPECT_NE(ReadTextFile(LogFile()).find("Trans_ID=WriteLog"), std::string::npos);
       const std::vector<std::string> cmds = AnalogCommands();
@@ -298,23 +271,6 @@ TEST_F(ReadWriteTest, AValueTheInstrumentCorrectsIsReadBackAndTheWriteGoesOn) {
   EXPECT_EQ(CountOf(cmds, "B301"), 1);
   EXPECT_EQ(CountOf(cmds, "A301"), 1) << "read back once";
   EXPECT_EQ(cmds.back(), "B10D") << "the walk went on to the end";
-}
-
-TEST_F(ReadWriteTest, WriteWithoutAReadAsksWhetherToOverwrite) {
-  for (bool yes : {false, true}) {
-    SCOPED_TRACE(yes);
-    port.Clear();
-    StartBench(Instrument(10));
-    TMainForm& f = Open(RecordsFor(10));
-    port.Answer({yes});
-    f.WriteBtn->click();
-    Msgs expected{{"ErrorYesNo", Overwrite}};
-    if (yes)
-      expected.push_back({"Info", Success});
-    EXPECT_EQ(port.messages, expected);
-    EXPECT_EQ(AnalogCommands().empty(), !yes) << "No sends nothing";
-    EXPECT_EQ(f.sett->ConfigRead(), yes);
-  }
 }
 
 TEST_F(ReadWriteTest, WriteChecksTheClassOfTheConnectedInstrument) {
@@ -358,12 +314,17 @@ TEST_F(ReadWriteTest, AProtectedAnalogInstrumentAsksForItsCodeOnce) {
   TMainForm& f = ReadOn(10, "ProtectionCode = 4711");
   Pick(f.IntCb, 2);
   {
+    // The session's code prompt is the code dialog.
     TDialogScript script;
-    script.On("EnterPrCodeForm", EnterCode("4711"));
+    script.On("EnterPrCodeForm", [](QDialog& d) {
+      EXPECT_EQ(d.windowTitle(), QStringLiteral("Enter protection code"));
+      EXPECT_EQ(Child<QLabel>(d, "CodeLb")->text(), QStringLiteral("Protection code"));
+      EnterCode("4711")(d);
+    });
     f.WriteBtn->click();
   }
   EXPECT_EQ(port.messages, (Msgs{{"Info", Success}}));
-  EXPECT_EQ(f.ProtCode, 4711);
+  EXPECT_EQ(f.Session().ProtCode(), 4711);
   EXPECT_EQ(Ask(0xA204).BBAA, 3);
   // The code is remembered: the next write asks nothing.
   port.Clear();
@@ -374,161 +335,6 @@ TEST_F(ReadWriteTest, AProtectedAnalogInstrumentAsksForItsCodeOnce) {
   }
   EXPECT_EQ(port.messages, (Msgs{{"Info", Success}}));
   EXPECT_EQ(Ask(0xA204).BBAA, 4);
-}
-
-TEST_F(ReadWriteTest, AWrongOrLockedCodeWritesNothing) {
-  TMainForm& f = ReadOn(10, "ProtectionCode = 4711");
-  {
-    TDialogScript script;
-    script.On("EnterPrCodeForm", EnterCode("1234"));
-    f.WriteBtn->click();
-  }
-  EXPECT_EQ(port.messages, (Msgs{{"Warning", WrongProtCodeText}}));
-  EXPECT_EQ(f.ProtCode, 0);
-  EXPECT_EQ(Writes(), std::vector<std::string>{});
-  EXPECT_FALSE(std::filesystem::exists(LogFile()));
-
-  // Ten wrong codes lock the instrument: the lock is reported, no prompt.
-  for (int i = 0; i < 10; ++i)
-    Ask(0xB10B, 99);
-  port.Clear();
-  ClearTrace();
-  {
-    TDialogScript script;
-    f.WriteBtn->click();
-  }
-  EXPECT_EQ(port.messages, (Msgs{{"Warning", Locked}}));
-  EXPECT_EQ(Writes(), std::vector<std::string>{});
-}
-
-TEST_F(ReadWriteTest, AProtectedSwitchGetsOnePromptAndOneMoreTry) {
-  struct TCase {
-    const char* name;
-    const char* remembered;
-    const char* entered; // nullptr: no prompt; "": cancelled
-    Msgs messages;
-    int setConfs;
-    bool written;
-  };
-  const TCase cases[] = {
-      {"right code remembered", "4711", nullptr, {{"Info", Success}}, 1, true},
-      {"right code entered", "", "4711", {{"Info", Success}}, 2, true},
-      {"wrong code entered", "", "1234", {{"Warning", WrongProtCodeText}}, 2, false},
-      {"prompt cancelled", "", "", {}, 1, false},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    TMainForm& f = ReadOn(9, "ProtectionCode = 4711");
-    f.ProtCode = std::atoi(c.remembered);
-    Pick(f.AlIntCb, 6);
-    {
-      TDialogScript script;
-      if (c.entered)
-        script.On("EnterPrCodeForm", EnterCode(c.entered, *c.entered != '\0'));
-      f.WriteBtn->click();
-    }
-    EXPECT_EQ(port.messages, c.messages);
-    EXPECT_EQ(CallsOf("SetConf").size(), std::size_t(c.setConfs));
-    EXPECT_EQ(f.sett->ConfigRead(), c.written);
-    if (c.written) {
-      EXPECT_EQ(f.ProtCode, 4711);
-    }
-  }
-}
-
-TEST_F(ReadWriteTest, ASwitchWithARecordOfANewerToolLoadsTheDefaults) {
-  StartBench(Instrument(9, "FaultNewer = yes"));
-  TMainForm& f = Open(Marked(9));
-  f.ReadBtn->click();
-  EXPECT_EQ(port.messages,
-            (Msgs{{"Warning",
-                   "Compensation algorithm is not supported!\r\rThe actual settings can not be "
-                   "read from the instrument because they have been written by a newer version "
-                   "of DravonTool!\rDefault settings will be loaded!"}}));
-  EXPECT_FALSE(f.sett->ConfigRead());
-  EXPECT_FALSE(f.PrintAllowed);
-  EXPECT_EQ(f.sett->Switch.AlInt, 5);
-  EXPECT_EQ(f.sett->Switch.Al1Thre, 10.0);
-  EXPECT_EQ(f.AlIntCb->currentIndex(), 4);
-  EXPECT_EQ(f.InstTypeEd->text(), QStringLiteral("DravonSwitch"));
-}
-
-// --- The wizards' walks --------------------------------------------------------------------
-
-TEST_F(ReadWriteTest, WizardsBackUpTryOutAndRestoreTheInstrumentsValues) {
-  TMainForm& f = ReadOn(10);
-  Pick(f.IntCb, 2); // interval 3 in the window, 5 in the instrument
-  EXPECT_TRUE(f.WizardBackup());
-  EXPECT_EQ(port.messages, Msgs{});
-  EXPECT_EQ(f.sett->OrigClass1.Speed, 5) << "the instrument's value in the copy";
-  EXPECT_EQ(f.SavedSerialNo, "1234567");
-  std::vector<std::string> cmds = AnalogCommands();
-  EXPECT_EQ(CountOf(cmds, "B10C"), 0) << "trial values are not stored";
-  EXPECT_EQ(cmds.back(), "B10D");
-  // Each read of the copy comes before the write of the working value.
-  const auto read = std::find(cmds.begin(), cmds.end(), "A204");
-  EXPECT_EQ(read + 1, std::find(cmds.begin(), cmds.end(), "B204"));
-  EXPECT_EQ(Ask(0xA204).BBAA, 3) << "the working value in the instrument";
-
-  ClearTrace();
-  EXPECT_TRUE(f.WizardRestore());
-  EXPECT_EQ(port.messages, Msgs{});
-  EXPECT_EQ(Ask(0xA204).BBAA, 5);
-  cmds = AnalogCommands();
-  EXPECT_EQ(CountOf(cmds, "B10C"), 1);
-  EXPECT_EQ(f.sett->Class1.Speed, 3) << "the window keeps its working value";
-}
-
-TEST_F(ReadWriteTest, ABackupThatFailsPartWayTakesItsTrialValuesOutAgain) {
-  // The last position (the velocity output range, B30B) fails after the interval (B204) has
-  // been tried out.
-  TMainForm& f = ReadOn(10, "FaultLinkError = B30B");
-  Pick(f.IntCb, 2); // interval 3 in the window, 5 in the instrument
-  const TClass1Params working = f.sett->Class1;
-  EXPECT_FALSE(f.WizardBackup());
-  EXPECT_EQ(
-      port.messages,
-      (Msgs{{"Error", "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"}}));
-  EXPECT_EQ(Ask(0xA204).BBAA, 5) << "the instrument has its own interval back";
-  const std::vector<std::string> writes = Writes();
-  EXPECT_EQ(CountOf(writes, "B204"), 2) << "tried, then written back";
-  EXPECT_EQ(CountOf(writes, "B10C"), 0) << "nothing is stored";
-  ASSERT_FALSE(writes.empty());
-  EXPECT_EQ(writes.back(), "B10D") << "the instrument measures with its own values again";
-  EXPECT_EQ(std::memcmp(&f.sett->Class1, &working, sizeof working), 0)
-      << "the operator's working record stays";
-  EXPECT_TRUE(f.sett->ConfigRead());
-}
-
-TEST_F(ReadWriteTest, ABackupWhoseRollBackFailsToo) {
-  TMainForm& f = ReadOn(10, "FaultLinkError = B30B, B10D");
-  Pick(f.IntCb, 2);
-  EXPECT_FALSE(f.WizardBackup());
-  EXPECT_EQ(port.messages,
-            (Msgs{{"Error", "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"},
-                  {"Error", "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"
-                            "\rStatus: OO=0xb1, CC=0x0d, BBAA=0x0000, oo=0xb1, cc=0x0d, "
-                            "bbaa=0x0000"},
-                  {"Warning", "It was impossible to save back the original data to the "
-                              "instrument!\rDisconnect the instrument only if you see the main "
-                              "form on the screen! "}}));
-  EXPECT_EQ(Ask(0xA204).BBAA, 5);
-}
-
-TEST_F(ReadWriteTest, ARestoreToAnotherInstrumentIsRefused) {
-  TMainForm& f = ReadOn(10);
-  ASSERT_TRUE(f.WizardBackup());
-  // Another transmitter is connected in the meantime.
-  StartBench(Com(1, "Instrument = DravonDat\nSerial = 7777777\nRangeMax = 200"));
-  f.ReopenLink();
-  ClearTrace();
-  EXPECT_FALSE(f.WizardRestore());
-  EXPECT_EQ(port.messages,
-            (Msgs{{"Error", "Wrong Serial Number! "},
-                  {"Warning", "It was impossible to save back the original data to the "
-                              "instrument!\rDisconnect the instrument only if you see the main "
-                              "form on the screen! "}}));
-  EXPECT_EQ(Writes(), std::vector<std::string>{});
 }
 
 // --- Command-line options -----------------------------------------------------------------
@@ -565,35 +371,6 @@ TEST_F(ReadWriteTest, TestModeWritesWithoutQuestionsAndEnds) {
   EXPECT_EQ(ended.count(), 1);
   EXPECT_EQ(AnalogCommands().back(), "B10D");
   EXPECT_NE(ReadTextFile(LogFile()).find("Trans_ID=WriteLog"), std::string::npos);
-}
-
-// --- Faults -------------------------------------------------------------------------------
-
-TEST_F(ReadWriteTest, AnInstrumentThatVanishesOrAnswersGarbageFailsTheRead) {
-  struct TCase {
-    const char* name;
-    const char* fault;
-    std::string message;
-  };
-  const TCase cases[] = {
-      {"vanishes", "FaultLinkError = A10F:2",
-       "Communication with instrument not possible!\r\rDDatDLL Error Nr. 2"},
-      {"unknown status", "FaultAnswer = A10F:119",
-       "Read error of parameter \"Filter (moving average) Readings\"\rInstrument error (cc) Nr. "
-       "0x0077."},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    StartBench(Instrument(10, c.fault));
-    TMainForm& f = Open(Marked(10));
-    f.ReadBtn->click();
-    EXPECT_EQ(port.messages, (Msgs{{"Error", c.message}}));
-    EXPECT_FALSE(f.sett->ConfigRead());
-    EXPECT_EQ(f.sett->Class1.Speed, 5) << "defaults";
-    EXPECT_EQ(f.sett->InstType(), 0);
-    EXPECT_FALSE(std::filesystem::exists(LogFile()));
-    port.Clear();
-  }
 }
 
 } // namespace

@@ -78,7 +78,7 @@ int TakeReadShots(const QString& folder, const QTemporaryDir& dir) {
         .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
     TMainForm form(file);
     form.show();
-    if (!form.ReadData())
+    if (form.Session().Read() != TOutcome::Done)
       ++failures;
     bench.Advance(5000);
     form.TimReadNoDataSuppr->stop();
@@ -144,7 +144,7 @@ int TakeDialogShots(const QString& folder, const QTemporaryDir& dir) {
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
       ++failures;
-    if (!form.ReadData())
+    if (form.Session().Read() != TOutcome::Done)
       ++failures;
     auto path = [&](const char* what) {
       return QDir(folder).filePath(QStringLiteral("dialog-%1.png").arg(QLatin1String(what)));
@@ -174,6 +174,7 @@ int TakeDialogShots(const QString& folder, const QTemporaryDir& dir) {
 int TakeAtmPressShots(const QString& folder, const QTemporaryDir& dir);
 int TakeAnalogOutputShots(const QString& folder, const QTemporaryDir& dir);
 int TakeWizardShots(const QString& folder, const QTemporaryDir& dir);
+int TakeReportShots(const QString& folder, const QTemporaryDir& dir);
 
 int TakeShots(const QString& folder) {
   QDir().mkpath(folder);
@@ -208,6 +209,7 @@ int TakeShots(const QString& folder) {
   failures += TakeAnalogOutputShots(folder, dir);
   failures += TakeDialogShots(folder, dir);
   failures += TakeWizardShots(folder, dir);
+  failures += TakeReportShots(folder, dir);
   for (const auto& m : port.messages)
     std::printf("message: %s\n", m.text.c_str());
   return failures == 0 && port.messages.empty() ? 0 : 1;

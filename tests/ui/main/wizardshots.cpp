@@ -115,7 +115,7 @@ int TakeWizardShots(const QString& folder, const QTemporaryDir& dir) {
         .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
     TMainForm form(file);
     form.show();
-    if (!form.ReadData())
+    if (form.Session().Read() != TOutcome::Done)
       ++failures;
     if (shot.velocityMode)
       form.VelocityChB->setChecked(true);
