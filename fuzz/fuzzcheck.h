@@ -37,7 +37,7 @@ void CheckBenchState(const std::uint8_t* data, std::size_t size);
 void CheckOptions(const std::uint8_t* data, std::size_t size);
 // The help file: THelpFile::Parse (needs Qt; not in builds without the user interface).
 void CheckHelpFile(const std::uint8_t* data, std::size_t size);
-// The configuration file's reader, when it comes, gets its check here, a corpus folder
-// fuzz/corpus/configfile/, an entry in fuzz/CMakeLists.txt and one in tests/fuzz.
+// The configuration file: ParseConfigText and ConfigFileText.
+void CheckConfigFile(const std::uint8_t* data, std::size_t size);
 
 } // namespace dtool::fuzz

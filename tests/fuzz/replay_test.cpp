@@ -25,8 +25,8 @@ void PrintTo(const TTarget& t, std::ostream* os) {
 }
 
 const TTarget Targets[] = {
-    {"setfile", CheckSetFile},       {"benchfile", CheckBenchFile},
-    {"benchstate", CheckBenchState}, {"options", CheckOptions},
+    {"setfile", CheckSetFile},   {"benchfile", CheckBenchFile},   {"benchstate", CheckBenchState},
+    {"options", CheckOptions},   {"configfile", CheckConfigFile},
 #ifdef DTOOL_FUZZ_HELP
     {"helpfile", CheckHelpFile},
 #endif
