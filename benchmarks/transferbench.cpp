@@ -2,7 +2,8 @@
 // on the emulated bench with each exchange as slow as a 9600-baud line makes it. Reports the
 // library calls, the exchanges with the instrument, any request sent twice, the wall time, the
 // line time (exchanges times latency) and the ratio of the two; a transfer at line speed has a
-// ratio a little above 1.
+// ratio a little above 1. The processor time of each transfer and the machine's own oversleep
+// of one latency tell the program's share of a high ratio from a busy machine's.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/dtool_transfer_bench [latency-ms]
 #include <QApplication>
@@ -12,11 +13,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/linecalls.h"
@@ -64,18 +67,22 @@ struct TFigures {
   std::size_t exchanges = 0;
   std::vector<std::string> repeated; // requests sent more than once, with their count
   double ms = 0;
+  double cpuMs = 0; // processor time of the whole process, the bench's thread included
 };
 
 TFigures Measure(const std::string& tracePath, test::TBenchControl& control,
                  const std::function<bool()>& operation, bool& ok) {
   std::filesystem::remove(tracePath);
   control.SetTrace(tracePath);
+  const std::clock_t cpuStart = std::clock();
   const auto start = std::chrono::steady_clock::now();
   ok = operation();
   const auto end = std::chrono::steady_clock::now();
+  const std::clock_t cpuEnd = std::clock();
   control.SetTrace("");
   TFigures fig;
   fig.ms = std::chrono::duration<double, std::milli>(end - start).count();
+  fig.cpuMs = 1000.0 * static_cast<double>(cpuEnd - cpuStart) / CLOCKS_PER_SEC;
   std::map<std::string, int> requests;
   for (const test::TBenchCall& c : test::ReadBenchTrace(tracePath)) {
     ++fig.calls;
@@ -97,8 +104,8 @@ double LineRatio(const TFigures& fig, int latency) {
 }
 
 void Print(const char* op, const TFigures& fig, int latency) {
-  std::printf("  %-5s %5zu library calls %5zu exchanges %9.1f ms", op, fig.calls, fig.exchanges,
-              fig.ms);
+  std::printf("  %-5s %5zu library calls %5zu exchanges %9.1f ms (cpu %5.1f ms)", op, fig.calls,
+              fig.exchanges, fig.ms, fig.cpuMs);
   if (latency > 0)
     std::printf(" / line %7.1f ms = %5.3f", static_cast<double>(fig.exchanges) * latency,
                 LineRatio(fig, latency));
@@ -108,6 +115,21 @@ void Print(const char* op, const TFigures& fig, int latency) {
       std::printf(" [%s]", r.c_str());
   }
   std::printf("\n");
+}
+
+// How much later than asked a sleep of the latency ends on this machine now, on average: on a
+// busy machine every exchange waits this much beyond its line time.
+double MeanOversleepMs(int latency) {
+  constexpr int Sleeps = 25;
+  double total = 0;
+  for (int i = 0; i < Sleeps; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(latency));
+    total += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                 .count() -
+             latency;
+  }
+  return total / Sleeps;
 }
 
 } // namespace
@@ -137,6 +159,12 @@ int main(int argc, char* argv[]) {
       "(an analog instrument is asked for its firmware (A103) by the readiness check and\n"
       " by the identity read; a write reads the identity before and after the code check)\n",
       latency);
+  if (latency > 0) {
+    const double over = MeanOversleepMs(latency);
+    std::printf("a sleep of %d ms on this machine ends %.2f ms late on average (ratio %.3f "
+                "from the machine alone)\n",
+                latency, over, 1 + over / latency);
+  }
   int failures = 0;
   double worst = 0;
   std::string worstWhat;
