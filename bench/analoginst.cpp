@@ -605,7 +605,8 @@ void TAnalogInstrument::Load(const TIniSection& section) {
   for (const TIniEntry& e : section.Entries) {
     if (SameText(e.Key, "ProtectionCode") && ReadInt(e.Value, i, 0, 0xFFFF)) {
       m.ProtCode = static_cast<std::uint16_t>(i);
-    } else if (SameText(e.Key, "Zero") && ReadReal(e.Value, r)) {
+    } else if (SameText(e.Key, "Zero") && ReadReal(e.Value, r) && std::fabs(r) <= MaxSensorOffset) {
+      // A zero no calibration could have taken is not the instrument's.
       m.Zero = r;
     } else if (e.Key.size() == 5 && (e.Key[0] == 'R' || e.Key[0] == 'r')) {
       std::int64_t read = 0, value = 0;

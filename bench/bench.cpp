@@ -1,5 +1,6 @@
 #include "bench/bench.h"
 
+#include "bench/linecalls.h"
 #include "tools/progtools.h"
 
 #include <algorithm>
@@ -47,6 +48,17 @@ std::string StateKeyOf(const TPortSetup& s, int portIndex) {
   return std::string(TypeName(s.Type)) + " " + std::to_string(s.SerialNr);
 }
 
+// Sleeps until shortly before the time and yields the rest: a sleep alone ends a good tenth
+// of a millisecond late, which adds up over the exchanges of a transfer.
+void WaitUntil(std::chrono::steady_clock::time_point until) {
+  using namespace std::chrono;
+  constexpr auto Margin = microseconds(300);
+  if (steady_clock::now() < until - Margin)
+    std::this_thread::sleep_until(until - Margin);
+  while (steady_clock::now() < until)
+    std::this_thread::yield();
+}
+
 } // namespace
 
 // ---- Bench time ----
@@ -88,7 +100,7 @@ TInstrument* TBench::TPort::Inst() const {
 TBench::TBench() = default;
 
 TBench::~TBench() {
-  StopThread();
+  StopThread(true);
   if (trace_ != nullptr)
     std::fclose(trace_);
 }
@@ -170,6 +182,8 @@ TBench::TCommandFaults TBench::CommandFaults(TPort& p, std::uint16_t command) {
 }
 
 void TBench::Persist(TPort& p) {
+  if (stateUnusable_)
+    return;
   TIniSection& section = state_.Add(p.StateKey);
   section.Entries.clear();
   section.Set("Stamp", p.Setup.FactoryStamp);
@@ -185,6 +199,8 @@ void TBench::Persist(TPort& p) {
 }
 
 std::int32_t TBench::Run(TLib lib, const char* function, std::int32_t port, const TBody& body) {
+  // The line time runs from the call on; the instrument's work falls within it.
+  const auto called = std::chrono::steady_clock::now();
   std::int64_t latency = 0;
   std::int32_t status = 0;
   bool errorPending = false;
@@ -203,7 +219,7 @@ std::int32_t TBench::Run(TLib lib, const char* function, std::int32_t port, cons
       const std::int32_t injected = FunctionFault(*p, function);
       status = injected != 0 ? injected : body(*p, now, ex);
       Sync(*p, now);
-      if (Holds(*p, lib))
+      if (Holds(*p, lib) && CrossesTheLine(function))
         latency = p->Setup.LatencyMs;
       errorPending = p->ErrorEvents > 0;
     }
@@ -215,7 +231,7 @@ std::int32_t TBench::Run(TLib lib, const char* function, std::int32_t port, cons
   if (errorPending)
     wake_.notify_all();
   if (latency > 0)
-    std::this_thread::sleep_for(std::chrono::milliseconds(latency));
+    WaitUntil(called + std::chrono::milliseconds(latency));
   return status;
 }
 
@@ -225,17 +241,31 @@ std::int32_t TBench::OpenPort(TLib lib, const char* function, std::int32_t port)
 }
 
 std::int32_t TBench::ClosePort(TLib lib, std::int32_t port) {
-  return Run(lib, "CloseCom", port,
-             [this, lib](TPort& p, std::int64_t, TExchange&) { return Close(p, lib); });
+  const std::int32_t status =
+      Run(lib, "CloseCom", port,
+          [this, lib](TPort& p, std::int64_t, TExchange&) { return Close(p, lib); });
+  AwaitDelivery();
+  return status;
 }
 
 std::int32_t TBench::SetRecProc(TLib lib, std::int32_t port, TRecEventProc* proc) {
-  return Run(lib, "SetRecEventProc", port, [lib, proc](TPort& p, std::int64_t, TExchange&) {
-    if (!Holds(p, lib))
-      return linkstatus::PortNotOpen;
-    (lib == TLib::Analog ? p.AnRec : p.SwRec) = proc;
-    return linkstatus::Ok;
-  });
+  const std::int32_t status =
+      Run(lib, "SetRecEventProc", port, [lib, proc](TPort& p, std::int64_t, TExchange&) {
+        if (!Holds(p, lib))
+          return linkstatus::PortNotOpen;
+        (lib == TLib::Analog ? p.AnRec : p.SwRec) = proc;
+        return linkstatus::Ok;
+      });
+  AwaitDelivery();
+  return status;
+}
+
+void TBench::AwaitDelivery() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (!delivering_ || thread_.get_id() == std::this_thread::get_id())
+    return;
+  const std::uint64_t delivery = deliveries_;
+  delivered_.wait(lock, [&] { return deliveries_ != delivery; });
 }
 
 // ---- The analog library ----
@@ -253,12 +283,15 @@ std::int32_t TBench::AnSetRecEventProc(std::int32_t port, TRecEventProc* proc) {
 }
 
 std::int32_t TBench::AnSetErrEventProc(std::int32_t port, TErrEventProc* proc) {
-  return Run(TLib::Analog, "SetErrEventProc", port, [proc](TPort& p, std::int64_t, TExchange&) {
-    if (!Holds(p, TLib::Analog))
-      return linkstatus::PortNotOpen;
-    p.AnErr = proc;
-    return linkstatus::Ok;
-  });
+  const std::int32_t status =
+      Run(TLib::Analog, "SetErrEventProc", port, [proc](TPort& p, std::int64_t, TExchange&) {
+        if (!Holds(p, TLib::Analog))
+          return linkstatus::PortNotOpen;
+        p.AnErr = proc;
+        return linkstatus::Ok;
+      });
+  AwaitDelivery();
+  return status;
 }
 
 std::int32_t TBench::AnGetInstType(std::int32_t port, std::int32_t* code) {
@@ -582,6 +615,10 @@ std::int32_t TBench::SwGetFConst(float* value, std::int32_t id) {
 void TBench::Message(const std::string& text) {
   messages_.push_back(text);
   std::fprintf(stderr, "DBench: %s\n", text.c_str());
+  // The first message of a set-up replaces what the log held before.
+  if (!logFile_.empty())
+    AppendTextFile(logFile_, text + "\n", !logStarted_);
+  logStarted_ = true;
 }
 
 void TBench::EnsureLoaded() {
@@ -602,38 +639,58 @@ void TBench::LoadLocked(const std::string& file, const std::string& stateFolder)
   loaded_ = true;
   messages_.clear();
   stateWriteReported_ = false;
+  stateUnusable_ = false;
+  threadFaults_ = 0;
   clock_.Reset();
   std::vector<std::string> problems;
   TBenchSetup setup;
   std::string text;
-  if (file.empty())
+  // The bench's own files go beside the bench file, unless it is no file at all (a device, a
+  // folder): then, as for the built-in bench, beside the program.
+  bool besideFile = !file.empty();
+  if (file.empty()) {
     setup = ParseBenchSetup(DefaultBenchText(), "", problems);
-  else if (ReadTextFile(file, text))
+  } else if (const TReadResult read = ReadTextFile(file, text); read == TReadResult::Ok) {
     setup = ParseBenchSetup(text, file, problems);
-  else
-    problems.push_back("Bench file \"" + file +
-                       "\" cannot be read: the bench has no instruments connected.");
-  for (const std::string& p : problems)
-    Message(p);
+  } else {
+    besideFile = read != TReadResult::NotAFile;
+    problems.push_back("Bench file \"" + file + "\" cannot be read (" + ReadProblemText(read) +
+                       "): the bench has no instruments connected.");
+  }
+  const std::filesystem::path benchFolder =
+      besideFile ? std::filesystem::path(file).parent_path() : std::filesystem::path();
 
   std::string folder = stateFolder;
   if (folder.empty())
     folder = Env(EnvStateFolder);
   if (folder.empty())
-    // The built-in bench keeps its state beside the settings file: the program's folder, or the
-    // user's configuration folder for an installed program.
-    folder = file.empty() ? DataFolderFor(ProgramFolder())
-                          : std::filesystem::path(file).parent_path().string();
+    // Beside the bench file; the built-in bench keeps its state beside the settings file: the
+    // program's folder, or the user's configuration folder for an installed program.
+    folder = besideFile ? benchFolder.string() : DataFolderFor(ProgramFolder());
   if (folder.empty())
     folder = ".";
   stateFile_ = (std::filesystem::path(folder) / StateFileName).string();
+
+  logFile_ = ((besideFile ? benchFolder : std::filesystem::path(folder)) / LogFileName).string();
+  logStarted_ = false;
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(logFile_, ec))
+    std::filesystem::remove(logFile_, ec);
+  for (const std::string& p : problems)
+    Message(p);
+
   state_ = TIniDoc{};
-  if (ReadTextFile(stateFile_, text)) {
+  if (const TReadResult read = ReadTextFile(stateFile_, text); read == TReadResult::Ok) {
     std::vector<TIniProblem> stateProblems;
     state_ = ParseIni(text, stateProblems);
     for (const TIniProblem& p : stateProblems)
       Message("State file \"" + stateFile_ + "\", line " + std::to_string(p.Line) + ", key \"" +
-              p.Key + "\": " + p.Text + " (ignored)");
+              Printable(p.Key, 40) + "\": " + Printable(p.Text, 200) + " (ignored)");
+  } else if (read != TReadResult::Missing) {
+    // Kept as it is: the instruments start from their factory configuration this time.
+    stateUnusable_ = true;
+    Message("State file \"" + stateFile_ + "\" cannot be read (" + ReadProblemText(read) +
+            "): the instruments start as from the factory and store nothing.");
   }
 
   for (int i = 0; i < PortCount; ++i) {
@@ -980,10 +1037,11 @@ void TBench::StartThread() {
   if (thread_.joinable())
     return;
   stop_ = false;
+  threadLeft_ = false;
   thread_ = std::thread([this] { ThreadMain(); });
 }
 
-void TBench::StopThread() {
+void TBench::StopThread(bool unloading) {
   std::thread t;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -994,18 +1052,54 @@ void TBench::StopThread() {
   if (!t.joinable())
     return;
   if (t.get_id() == std::this_thread::get_id()) {
+    // Only the unloading of the library from within a callback comes here (BenchLoad is
+    // refused there): the thread cannot wait for itself.
     t.detach();
     return;
   }
 #ifdef _WIN32
-  // At the unloading of the library a join would wait for the loader forever.
-  t.detach();
+  if (unloading) {
+    // At the unloading of the library a join would wait for the loader forever: wait until
+    // the thread has left the bench's code; only its end in the runtime remains.
+    std::unique_lock<std::mutex> lock(mutex_);
+    wake_.wait(lock, [this] { return threadLeft_; });
+    t.detach();
+    return;
+  }
 #else
-  t.join();
+  (void)unloading;
 #endif
+  t.join();
 }
 
 void TBench::ThreadMain() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!stop_) {
+    std::string fault;
+    try {
+      ThreadTurn(lock);
+    } catch (const std::exception& e) {
+      fault = e.what();
+    } catch (...) {
+      fault = "an exception of unknown type";
+    }
+    if (!lock.owns_lock())
+      lock.lock();
+    if (fault.empty())
+      continue;
+    // A callback of the program or the bench itself failed: the thread reports it and goes
+    // on delivering; a fault that repeats is not reported without end.
+    constexpr int MaxReported = 10;
+    if (++threadFaults_ <= MaxReported)
+      Message("The bench's thread caught an exception and goes on: " + Printable(fault, 200) +
+              (threadFaults_ == MaxReported ? " (further ones are not reported)" : ""));
+    wake_.wait_for(lock, std::chrono::milliseconds(50));
+  }
+  threadLeft_ = true;
+  wake_.notify_all();
+}
+
+void TBench::ThreadTurn(std::unique_lock<std::mutex>& lock) {
   struct TRecCall {
     TRecEventProc* Proc;
     std::int32_t Port;
@@ -1014,51 +1108,60 @@ void TBench::ThreadMain() {
     TErrEventProc* Proc;
     std::int32_t Port;
   };
-  std::unique_lock<std::mutex> lock(mutex_);
-  while (!stop_) {
-    const std::int64_t now = clock_.Now();
-    std::vector<TRecCall> records;
-    std::vector<TErrCall> errors;
-    std::int64_t next = Never;
-    for (std::size_t i = 0; i < ports_.size(); ++i) {
-      TPort& p = ports_[i];
-      TInstrument* inst = p.Inst();
-      if (inst == nullptr || !inst->Powered())
-        continue;
-      Sync(p, now);
-      const auto port = static_cast<std::int32_t>(i + 1);
-      Observe(p, port, now);
-      if (inst->RecordCount() > p.RecordsDelivered) {
-        p.RecordsDelivered = inst->RecordCount();
-        TRecEventProc* proc = Holds(p, TLib::Analog)   ? p.AnRec
-                              : Holds(p, TLib::Switch) ? p.SwRec
-                                                       : nullptr;
-        if (proc != nullptr)
-          records.push_back({proc, port});
-      }
-      // One error event at a time; while nobody takes it (the callback is suspended while
-      // it reports the one before) it waits.
-      if (p.ErrorEvents > 0 && Holds(p, TLib::Analog) && p.AnErr != nullptr) {
-        --p.ErrorEvents;
-        errors.push_back({p.AnErr, port});
-      }
-      next = std::min(next, inst->NextEventAt());
-    }
-    if (!records.empty() || !errors.empty()) {
-      // Callbacks run without the lock: they may call the libraries again.
-      lock.unlock();
-      for (const TErrCall& c : errors)
-        c.Proc(c.Port);
-      for (const TRecCall& c : records)
-        c.Proc(c.Port);
-      lock.lock();
+  const std::int64_t now = clock_.Now();
+  std::vector<TRecCall> records;
+  std::vector<TErrCall> errors;
+  std::int64_t next = Never;
+  for (std::size_t i = 0; i < ports_.size(); ++i) {
+    TPort& p = ports_[i];
+    TInstrument* inst = p.Inst();
+    if (inst == nullptr || !inst->Powered())
       continue;
+    Sync(p, now);
+    const auto port = static_cast<std::int32_t>(i + 1);
+    Observe(p, port, now);
+    if (inst->RecordCount() > p.RecordsDelivered) {
+      p.RecordsDelivered = inst->RecordCount();
+      TRecEventProc* proc = Holds(p, TLib::Analog)   ? p.AnRec
+                            : Holds(p, TLib::Switch) ? p.SwRec
+                                                     : nullptr;
+      if (proc != nullptr)
+        records.push_back({proc, port});
     }
-    std::int64_t waitMs = 200;
-    if (next != Never)
-      waitMs = std::clamp<std::int64_t>(next - now, 1, 200);
-    wake_.wait_for(lock, std::chrono::milliseconds(waitMs));
+    // One error event at a time; while nobody takes it (the callback is suspended while
+    // it reports the one before) it waits.
+    if (p.ErrorEvents > 0 && Holds(p, TLib::Analog) && p.AnErr != nullptr) {
+      --p.ErrorEvents;
+      errors.push_back({p.AnErr, port});
+    }
+    next = std::min(next, inst->NextEventAt());
   }
+  if (!records.empty() || !errors.empty()) {
+    // Callbacks run without the lock: they may call the libraries again. Whoever closes a
+    // port or replaces a callback meanwhile waits until they have returned.
+    struct TDelivery {
+      TBench& bench;
+      std::unique_lock<std::mutex>& lock;
+      ~TDelivery() {
+        if (!lock.owns_lock())
+          lock.lock();
+        bench.delivering_ = false;
+        ++bench.deliveries_;
+        bench.delivered_.notify_all();
+      }
+    } delivery{*this, lock};
+    delivering_ = true;
+    lock.unlock();
+    for (const TErrCall& c : errors)
+      c.Proc(c.Port);
+    for (const TRecCall& c : records)
+      c.Proc(c.Port);
+    return;
+  }
+  std::int64_t waitMs = 200;
+  if (next != Never)
+    waitMs = std::clamp<std::int64_t>(next - now, 1, 200);
+  wake_.wait_for(lock, std::chrono::milliseconds(waitMs));
 }
 
 } // namespace dtool::bench

@@ -39,6 +39,10 @@ inline constexpr const char* EnvStateFolder = "DTOOL_BENCH_STATE";
 inline constexpr const char* EnvTraceFile = "DTOOL_BENCH_TRACE";
 inline constexpr const char* BenchFileName = "DBench.ini";
 inline constexpr const char* StateFileName = "DBenchState.ini";
+// The bench's messages, also where the error stream is not shown: beside the bench file (for
+// the built-in bench, or a bench file that is not a file, beside the state file). Written anew
+// at every set-up that has messages, removed at one that has none.
+inline constexpr const char* LogFileName = "DBench.log";
 
 enum class TLib { Analog, Switch };
 
@@ -164,8 +168,8 @@ private:
   using TBody = std::function<std::int32_t(TPort&, std::int64_t now, TExchange&)>;
 
   // Runs one library function on a port: under the lock, with the port checked, time
-  // brought up to date, injected faults applied and the exchange traced; then waits the
-  // port's latency.
+  // brought up to date, injected faults applied and the exchange traced; then, for a function
+  // that crosses the line to the instrument (linecalls.h), waits the port's latency.
   std::int32_t Run(TLib lib, const char* function, std::int32_t port, const TBody& body);
   // Counts a use of a function or command that has a fault; the link status of a function's
   // fault that is due, or 0; the command's faults that are due.
@@ -181,6 +185,10 @@ private:
   std::int32_t OpenPort(TLib lib, const char* function, std::int32_t port);
   std::int32_t ClosePort(TLib lib, std::int32_t port);
   std::int32_t SetRecProc(TLib lib, std::int32_t port, TRecEventProc* proc);
+  // Waits until the callbacks that the bench's thread is delivering have returned, so that a
+  // callback closed or replaced is not called after the call that did it has returned. A
+  // callback itself does not wait for its own delivery.
+  void AwaitDelivery();
   std::int32_t Open(TPort& p, TLib lib, std::int64_t now);
   std::int32_t Close(TPort& p, TLib lib);
   void Sync(TPort& p, std::int64_t now);
@@ -202,8 +210,11 @@ private:
   void OpenTrace(const std::string& path);
 
   void StartThread();
-  void StopThread();
+  // Stops the bench's thread and joins it. Unloading tells that the library is being unloaded.
+  void StopThread(bool unloading = false);
   void ThreadMain();
+  // One turn of the thread: delivers due callbacks, or waits for the next event.
+  void ThreadTurn(std::unique_lock<std::mutex>& lock);
 
   std::mutex mutex_;
   std::condition_variable wake_;
@@ -213,11 +224,20 @@ private:
   std::string stateFile_;
   TIniDoc state_;
   bool stateWriteReported_ = false;
+  bool stateUnusable_ = false; // not read, so not to be overwritten
   std::vector<std::string> messages_;
+  std::string logFile_;
+  bool logStarted_ = false;
   std::FILE* trace_ = nullptr;
   std::int64_t exchanges_ = 0;
   std::thread thread_;
   bool stop_ = false;
+  bool threadLeft_ = false; // the thread has left the bench's code
+  int threadFaults_ = 0;    // exceptions the thread caught since the set-up
+  // Callbacks being delivered without the lock, and the number of deliveries done.
+  bool delivering_ = false;
+  std::uint64_t deliveries_ = 0;
+  std::condition_variable delivered_;
 };
 
 } // namespace dtool::bench

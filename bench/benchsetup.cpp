@@ -338,7 +338,7 @@ void TSectionReader::Apply(const TIniEntry& e) {
     if (Real(e, 0, 100000, r))
       s_.Source.Noise = r;
   } else if (is("SensorOffset")) {
-    if (Real(e, -1000, 1000, r))
+    if (Real(e, -MaxSensorOffset, MaxSensorOffset, r))
       s_.Source.SensorOffset = r;
   } else if (is("GainError")) {
     if (Real(e, 0.5, 2.0, r))

@@ -23,6 +23,10 @@ bool TypeHasAnalogOutput(int type);
 // the pressure C * v^n at its ports. The factory's configured C and n are the same.
 inline constexpr double FactoryNozzleC = 0.6125, FactoryNozzleN = 2.0;
 
+// The largest zero error of a sensor, Pa: what a zero calibration can take out, and what a
+// stored zero can be.
+inline constexpr double MaxSensorOffset = 1000;
+
 // The live pressure at the instrument's ports: a constant, a slow sine and some noise.
 struct TPressureSource {
   double Pressure = 0;     // Pa

@@ -2,10 +2,19 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
+#include <unordered_set>
+
+#ifdef _WIN32
+#include <filesystem>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace dtool::bench {
 
@@ -24,6 +33,17 @@ std::string Trim(std::string_view s) {
     s.remove_suffix(1);
   return std::string(s);
 }
+
+namespace {
+
+std::string Folded(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+} // namespace
 
 const TIniEntry* TIniSection::Find(std::string_view key) const {
   for (const auto& e : Entries)
@@ -63,7 +83,13 @@ TIniSection& TIniDoc::Add(const std::string& name) {
 
 TIniDoc ParseIni(std::string_view text, std::vector<TIniProblem>& problems) {
   TIniDoc doc;
+  // Editors on Windows like to begin a UTF-8 file with a byte-order mark.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF")
+    text.remove_prefix(3);
   TIniSection* current = nullptr;
+  // The names seen, folded as SameText compares them: a file of many lines is read in time
+  // proportional to its size.
+  std::unordered_set<std::string> sectionNames, keys;
   int lineNo = 0;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
@@ -79,13 +105,14 @@ TIniDoc ParseIni(std::string_view text, std::vector<TIniProblem>& problems) {
         continue;
       }
       const std::string name = Trim(std::string_view(line).substr(1, line.size() - 2));
-      if (doc.Find(name) != nullptr) {
+      if (!sectionNames.insert(Folded(name)).second) {
         problems.push_back({lineNo, name, "section given twice"});
         current = nullptr;
         continue;
       }
-      current = &doc.Add(name);
-      current->Line = lineNo;
+      doc.Sections.push_back({name, lineNo, {}});
+      current = &doc.Sections.back();
+      keys.clear();
       continue;
     }
     const std::size_t eq = line.find('=');
@@ -105,7 +132,7 @@ TIniDoc ParseIni(std::string_view text, std::vector<TIniProblem>& problems) {
       problems.push_back({lineNo, entry.Key, "stands outside a section"});
       continue;
     }
-    if (current->Find(entry.Key) != nullptr) {
+    if (!keys.insert(Folded(entry.Key)).second) {
       problems.push_back({lineNo, entry.Key, "given twice in [" + current->Name + "]"});
       continue;
     }
@@ -230,14 +257,70 @@ std::string HexText(std::uint32_t value, int digits) {
   return buf;
 }
 
-bool ReadTextFile(const std::string& path, std::string& text) {
+TReadResult ReadTextFile(const std::string& path, std::string& text, std::size_t maxSize) {
+#ifdef _WIN32
+  std::error_code ec;
+  const auto st = std::filesystem::status(path, ec);
+  if (!std::filesystem::exists(st))
+    return TReadResult::Missing;
+  if (!std::filesystem::is_regular_file(st))
+    return TReadResult::NotAFile;
   std::ifstream in(path, std::ios::binary);
   if (!in)
-    return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  text = ss.str();
-  return !in.bad();
+    return TReadResult::Failed;
+  std::string read(maxSize + 1, '\0');
+  in.read(read.data(), static_cast<std::streamsize>(read.size()));
+  if (in.bad())
+    return TReadResult::Failed;
+  read.resize(static_cast<std::size_t>(in.gcount()));
+#else
+  // Opening does not wait, so that a pipe or a device in place of the file cannot hold the
+  // program up; what is not a regular file is not read at all.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0)
+    return errno == ENOENT || errno == ENOTDIR ? TReadResult::Missing : TReadResult::Failed;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return TReadResult::NotAFile;
+  }
+  std::string read;
+  char buf[65536];
+  bool failed = false;
+  while (read.size() <= maxSize) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0) {
+      failed = n < 0;
+      break;
+    }
+    read.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  if (failed)
+    return TReadResult::Failed;
+#endif
+  if (read.size() > maxSize)
+    return TReadResult::TooLarge;
+  text = std::move(read);
+  return TReadResult::Ok;
+}
+
+std::string ReadProblemText(TReadResult result, std::size_t maxSize) {
+  switch (result) {
+  case TReadResult::Ok:
+    return "it was read";
+  case TReadResult::Missing:
+    return "it does not exist";
+  case TReadResult::NotAFile:
+    return "it is not a regular file";
+  case TReadResult::TooLarge:
+    return "it is larger than " + std::to_string(maxSize) + " bytes";
+  case TReadResult::Failed:
+    break;
+  }
+  return "it cannot be opened or read";
 }
 
 bool WriteTextFile(const std::string& path, const std::string& text) {
@@ -259,6 +342,31 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
     return false;
   }
   return true;
+}
+
+bool AppendTextFile(const std::string& path, const std::string& text, bool replace) {
+#ifdef _WIN32
+  std::FILE* f = std::fopen(path.c_str(), replace ? "wb" : "ab");
+  if (f == nullptr)
+    return false;
+  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  return std::fclose(f) == 0 && ok;
+#else
+  const int fd =
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0)
+    return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (!replace || ::ftruncate(fd, 0) == 0);
+  for (std::size_t done = 0; ok && done < text.size();) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    ok = n > 0;
+    done += ok ? static_cast<std::size_t>(n) : 0;
+  }
+  return ::close(fd) == 0 && ok;
+#endif
 }
 
 } // namespace dtool::bench

@@ -42,7 +42,8 @@ struct TIniDoc {
   TIniSection& Add(const std::string& name);
 };
 
-// Reads the text; lines that are neither a section, a key nor a comment become problems.
+// Reads the text; lines that are neither a section, a key nor a comment become problems. A
+// UTF-8 byte-order mark at the start is skipped.
 TIniDoc ParseIni(std::string_view text, std::vector<TIniProblem>& problems);
 std::string FormatIni(const TIniDoc& doc);
 
@@ -67,8 +68,20 @@ std::string RealText(double value);
 std::string FixedText(double value, int decimals);
 std::string HexText(std::uint32_t value, int digits);
 
-// Whole files. WriteTextFile writes a temporary file and renames it into place.
-bool ReadTextFile(const std::string& path, std::string& text);
+// Whole files. Bench and state files are small; a larger file is not read.
+inline constexpr std::size_t MaxTextFileSize = 1024 * 1024;
+
+enum class TReadResult { Ok, Missing, NotAFile, TooLarge, Failed };
+// Reads a regular file of at most maxSize bytes. Anything else (a folder, a device, a pipe)
+// is refused without waiting on it or reading from it.
+TReadResult ReadTextFile(const std::string& path, std::string& text,
+                         std::size_t maxSize = MaxTextFileSize);
+// Why a file could not be read, in words, as "it is not a regular file".
+std::string ReadProblemText(TReadResult result, std::size_t maxSize = MaxTextFileSize);
+// Writes a temporary file and renames it into place.
 bool WriteTextFile(const std::string& path, const std::string& text);
+// Adds the text to the end of a regular file (or replaces its content), creating it when
+// there is none; false for anything that is not a regular file, without waiting on it.
+bool AppendTextFile(const std::string& path, const std::string& text, bool replace);
 
 } // namespace dtool::bench

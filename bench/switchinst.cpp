@@ -236,7 +236,7 @@ void TSwitchInstrument::Load(const TIniSection& section) {
   bool b = false;
   if (ReadInt(section.Get("ProtectionCode"), i, 0, 0xFFFF))
     protCode_ = static_cast<std::uint16_t>(i);
-  if (ReadReal(section.Get("Zero"), r))
+  if (ReadReal(section.Get("Zero"), r) && std::fabs(r) <= MaxSensorOffset)
     zero_ = r;
   if (ReadBool(section.Get("Newer"), b))
     newer_ = b;

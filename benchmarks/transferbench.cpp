@@ -1,6 +1,9 @@
 // dtool_transfer_bench: Read data and Write data of the main window for every instrument type,
 // on the emulated bench with each exchange as slow as a 9600-baud line makes it. Reports the
-// library calls, the exchanges with the instrument, any request sent twice, and the wall time.
+// library calls, the exchanges with the instrument, any request sent twice, the wall time, the
+// line time (exchanges times latency) and the ratio of the two; a transfer at line speed has a
+// ratio a little above 1. The processor time of each transfer and the machine's own oversleep
+// of one latency tell the program's share of a high ratio from a busy machine's.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/dtool_transfer_bench [latency-ms]
 #include <QApplication>
@@ -10,13 +13,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "bench/linecalls.h"
 #include "core/insttypes.h"
 #include "support/benchcontrol.h"
 #include "support/benchtrace.h"
@@ -50,12 +56,10 @@ public:
   std::vector<std::string> Messages;
 };
 
-// Calls that reach the instrument (not only the library's port handling).
+// Calls that reach the instrument (not only the library's port handling): the ones the bench
+// delays by the latency.
 bool IsExchange(const std::string& function) {
-  static const std::set<std::string> exchanges = {"TransCmd", "GetInstType",  "IsDSwitchConn",
-                                                  "GetInfos", "ReReadConfig", "GetConf",
-                                                  "SetConf",  "IsProtected"};
-  return exchanges.count(function) != 0;
+  return bench::CrossesTheLine(function);
 }
 
 struct TFigures {
@@ -63,18 +67,22 @@ struct TFigures {
   std::size_t exchanges = 0;
   std::vector<std::string> repeated; // requests sent more than once, with their count
   double ms = 0;
+  double cpuMs = 0; // processor time of the whole process, the bench's thread included
 };
 
 TFigures Measure(const std::string& tracePath, test::TBenchControl& control,
                  const std::function<bool()>& operation, bool& ok) {
   std::filesystem::remove(tracePath);
   control.SetTrace(tracePath);
+  const std::clock_t cpuStart = std::clock();
   const auto start = std::chrono::steady_clock::now();
   ok = operation();
   const auto end = std::chrono::steady_clock::now();
+  const std::clock_t cpuEnd = std::clock();
   control.SetTrace("");
   TFigures fig;
   fig.ms = std::chrono::duration<double, std::milli>(end - start).count();
+  fig.cpuMs = 1000.0 * static_cast<double>(cpuEnd - cpuStart) / CLOCKS_PER_SEC;
   std::map<std::string, int> requests;
   for (const test::TBenchCall& c : test::ReadBenchTrace(tracePath)) {
     ++fig.calls;
@@ -89,15 +97,39 @@ TFigures Measure(const std::string& tracePath, test::TBenchControl& control,
   return fig;
 }
 
-void Print(const char* op, const TFigures& fig) {
-  std::printf("  %-5s %5zu library calls %5zu exchanges %9.1f ms", op, fig.calls, fig.exchanges,
-              fig.ms);
+// Wall time over line time; 0 without latency.
+double LineRatio(const TFigures& fig, int latency) {
+  const double line = static_cast<double>(fig.exchanges) * latency;
+  return line > 0 ? fig.ms / line : 0;
+}
+
+void Print(const char* op, const TFigures& fig, int latency) {
+  std::printf("  %-5s %5zu library calls %5zu exchanges %9.1f ms (cpu %5.1f ms)", op, fig.calls,
+              fig.exchanges, fig.ms, fig.cpuMs);
+  if (latency > 0)
+    std::printf(" / line %7.1f ms = %5.3f", static_cast<double>(fig.exchanges) * latency,
+                LineRatio(fig, latency));
   if (!fig.repeated.empty()) {
     std::printf("   sent more than once:");
     for (const std::string& r : fig.repeated)
       std::printf(" [%s]", r.c_str());
   }
   std::printf("\n");
+}
+
+// How much later than asked a sleep of the latency ends on this machine now, on average: on a
+// busy machine every exchange waits this much beyond its line time.
+double MeanOversleepMs(int latency) {
+  constexpr int Sleeps = 25;
+  double total = 0;
+  for (int i = 0; i < Sleeps; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(latency));
+    total += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                 .count() -
+             latency;
+  }
+  return total / Sleeps;
 }
 
 } // namespace
@@ -127,7 +159,15 @@ int main(int argc, char* argv[]) {
       "(an analog instrument is asked for its firmware (A103) by the readiness check and\n"
       " by the identity read; a write reads the identity before and after the code check)\n",
       latency);
+  if (latency > 0) {
+    const double over = MeanOversleepMs(latency);
+    std::printf("a sleep of %d ms on this machine ends %.2f ms late on average (ratio %.3f "
+                "from the machine alone)\n",
+                latency, over, 1 + over / latency);
+  }
   int failures = 0;
+  double worst = 0;
+  std::string worstWhat;
   for (int type = 1; type <= MaxInstType; ++type) {
     std::filesystem::remove(folder + "/DBenchState.ini");
     std::ofstream(benchFile) << "[Bench]\nDescription = transfer benchmark\n[COM1]\nInstrument = "
@@ -160,8 +200,13 @@ int main(int argc, char* argv[]) {
           writeOk);
     }
     std::printf("%2d %s\n", type, InstTypeName(type).c_str());
-    Print("read", read);
-    Print("write", write);
+    Print("read", read, latency);
+    Print("write", write, latency);
+    for (const auto& [what, fig] : {std::pair{"read", &read}, std::pair{"write", &write}})
+      if (LineRatio(*fig, latency) > worst) {
+        worst = LineRatio(*fig, latency);
+        worstWhat = InstTypeName(type) + " " + what;
+      }
     // The only message of a good run is the success of the write.
     const bool clean =
         port.Messages.size() == 1 && port.Messages.front() == "Transfer was successful!";
@@ -171,6 +216,8 @@ int main(int argc, char* argv[]) {
         std::printf("  message: %s\n", m.c_str());
     }
   }
+  if (latency > 0)
+    std::printf("largest ratio of wall time to line time: %.3f (%s)\n", worst, worstWhat.c_str());
   SetOperatorPort(nullptr);
   return failures == 0 ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing need,
+# Installs the Debian 12 packages that building, running, testing and fuzzing (clang with its
+# libFuzzer and sanitizer runtimes) need,
 # and generates the decimal-comma locale the tests run under. Safe to repeat.
 set -euo pipefail
 
@@ -9,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format xvfb xauth locales
   poppler-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()

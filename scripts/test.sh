@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything warning-free and runs every test;
-# then builds the non-UI layers with address and undefined-behaviour sanitizers
-# and runs their tests again. Exits non-zero on any failure.
+# Installs what is missing, builds everything warning-free and runs every test; then builds
+# the non-UI layers with address and undefined-behaviour sanitizers and runs their tests
+# again; then runs each fuzz target for a short time. Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
@@ -12,3 +12,5 @@ jobs=$(nproc)
 
 "$root/scripts/build.sh" "$root/build-asan" -DDTOOL_WERROR=ON -DDTOOL_SANITIZE=ON -DDTOOL_BUILD_UI=OFF
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j "$jobs")
+
+"$root/scripts/fuzz.sh" 10

@@ -181,7 +181,10 @@ std::uint8_t TInstLink::DetectAnInst(std::int32_t& status) {
     status = an_.TransCmd(port, &identify);
   if (status != linkstatus::Ok)
     return 0;
-  const auto type = InstTypeOfCode(code, identify.BBAA);
+  // The answer of an identify command the instrument refused has no output bits to trust: they
+  // alone tell a model with analog output from its relay twin.
+  const bool identified = !CodeNeedsIdentify(code) || identify.CC == anscc::Done;
+  const auto type = identified ? InstTypeOfCode(code, identify.BBAA) : std::nullopt;
   if (!type) {
     status = StatusUnusable;
     return 0;

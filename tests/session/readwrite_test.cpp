@@ -130,6 +130,20 @@ TEST_F(SessionReadWriteTest, AReadThatFailsLeavesDefaultsNoIdentityAndNoLog) {
   }
 }
 
+// A model with analog output and its relay twin answer the same type code; only the bits of
+// the identify command's answer tell them apart. An identify the instrument refuses gives no
+// bits to trust, so no type is taken and nothing is read.
+TEST_F(SessionReadWriteTest, AnIdentifyTheInstrumentRefusesGivesNoType) {
+  for (int type : {1, 2, 5, 6}) {
+    SCOPED_TRACE(type);
+    Start(Instrument(type, "FaultAnswer = F001:5"), 0);
+    EXPECT_EQ(S().Read(), TOutcome::NoInstrument);
+    EXPECT_EQ(Sett().InstType(), 0) << "not the relay twin " << type + 2;
+    EXPECT_FALSE(Sett().ConfigRead());
+    EXPECT_EQ(port.messages, (Msgs{{"Error", "Communication with instrument not possible!"}}));
+  }
+}
+
 TEST_F(SessionReadWriteTest, ARecordTheViewsCannotKeepFailsTheRead) {
   // Views that cannot keep an interval of 7, nor a switch threshold of 10 Pa (the switch's
   // factory value).

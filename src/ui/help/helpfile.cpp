@@ -103,7 +103,9 @@ QStringList ContextIdsInBody(const QString& body) {
 } // namespace
 
 int ContextOfTopicId(const QString& id) {
-  static const QRegularExpression re(QStringLiteral("^ctx(\\d{1,9})$"));
+  // Only the id that TopicIdOfContext gives: "ctx020" would name context 20, which is looked up
+  // as "ctx20", and could never be reached.
+  static const QRegularExpression re(QStringLiteral("^ctx(0|[1-9]\\d{0,8})$"));
   const QRegularExpressionMatch m = re.match(id);
   return m.hasMatch() ? m.captured(1).toInt() : -1;
 }

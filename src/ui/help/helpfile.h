@@ -73,7 +73,8 @@ private:
   QString language_;
 };
 
-// The help context of a topic id "ctx<number>", -1 for any other id.
+// The help context of a topic id "ctx<number>" (the number without leading zeros), -1 for any
+// other id.
 int ContextOfTopicId(const QString& id);
 
 // The topic id of a help context.

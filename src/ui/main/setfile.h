@@ -18,9 +18,11 @@ inline constexpr const char* SetFileWriteError = "The configuration data could n
 void SetDefaultPrefs(ISettingsOwner& owner);
 
 // Reads the file into the owner's preferences and the records of sett. A missing, short or
-// unreadable file, or one holding a value the program cannot show or use, gives the read error
-// message once and all defaults; sett is not touched by such a file. Either way the help
-// context follows the instrument type. True when the file was taken.
+// unreadable file, one that is not a regular file, or one holding a value the program cannot
+// show or use (a number that is not finite among them), gives the read error message once and
+// all defaults; sett is not touched by such a file. A file that is there but cannot be used is
+// renamed to fileName + ".bad" (".bad2", ... when taken) and the message names it. Either way
+// the help context follows the instrument type. True when the file was taken.
 bool LoadSetFile(ISettingsOwner& owner, TSettings& sett,
                  const std::string& fileName = SettingsFileName());
 
@@ -31,8 +33,10 @@ bool Class23ParamsUsable(const TClass23Params& rec);
 bool SwitchParamsUsable(const TSwitchParams& rec);
 
 // Writes the owner's preferences and the records of sett. The image goes to fileName + ".tmp"
-// first and is renamed into place, so the file is either the previous one or the new one. A
-// failure gives the write error message once and keeps the previous file. True when written.
+// first and is renamed into place, so the file is either the previous one or the new one; a
+// temporary file left by an interrupted run is removed first. An unusable file still in place
+// is set aside as by LoadSetFile, or, when that fails, not replaced. A failure gives the write
+// error message once and keeps the previous file. True when written.
 bool SaveSetFile(ISettingsOwner& owner, const TSettings& sett,
                  const std::string& fileName = SettingsFileName());
 

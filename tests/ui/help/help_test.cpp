@@ -177,6 +177,22 @@ TEST_F(HelpTest, AContextMayBeAnAnchorInsideAnotherTopic) {
   EXPECT_EQ(file.TargetById(QStringLiteral("start")).topic, &file.Topics()[0]);
 }
 
+// Every context a file has can be reached: "ctx0020" names a topic, but not context 20, which
+// is looked up as "ctx20".
+TEST_F(HelpTest, AnIdWithLeadingZerosIsANameNotAContext) {
+  THelpFile file;
+  ASSERT_TRUE(file.Parse(QStringLiteral("<section id=\"ctx0020\"><h1>Named</h1>"
+                                        "<p id=\"ctx030\">not an anchor</p></section>"
+                                        "<section id=\"ctx0\"><h1>Zero</h1></section>")));
+  ASSERT_EQ(file.Topics().size(), 2);
+  EXPECT_EQ(file.Topics()[0].context, -1);
+  EXPECT_TRUE(file.Topics()[0].anchors.isEmpty());
+  EXPECT_EQ(file.TopicByContext(20), nullptr);
+  EXPECT_FALSE(file.TargetByContext(30).Found());
+  EXPECT_EQ(file.TopicById(QStringLiteral("ctx0020")), &file.Topics()[0]);
+  EXPECT_EQ(file.TargetByContext(0).topic, &file.Topics()[1]);
+}
+
 TEST_F(HelpTest, AnAnchorsContextShowsItsTopicScrolledToTheAnchor) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());

@@ -2,16 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <iterator>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -208,7 +214,7 @@ TEST_F(SetFileTest, TheFileLiesBesideTheProgram) {
 
 // A file the program cannot take, and what makes it so.
 struct BadFile {
-  const char* name;
+  std::string name;
   std::function<void(const fs::path& file)> make;
 };
 void PrintTo(const BadFile& c, std::ostream* os) {
@@ -224,17 +230,111 @@ template <typename T> std::function<void(const fs::path&)> Patched(std::size_t a
   };
 }
 
+// The read message for a file that stood there and was set aside.
+std::string KeptAsMessage(const fs::path& file) {
+  return std::string(SetFileReadError) + "The unusable file was kept as \"" + file.string() +
+         ".bad\".";
+}
+
 class SetFileBadTest : public SetFileTest, public ::testing::WithParamInterface<BadFile> {};
 
 TEST_P(SetFileBadTest, GivesTheMessageOnceAndAllDefaults) {
   GetParam().make(file);
+  const bool stands = fs::exists(fs::symlink_status(file)) && !fs::is_directory(file);
+  const Bytes original = stands ? ReadBytes(file) : Bytes{};
   EXPECT_FALSE(LoadSetFile(window, sett, file.string()));
-  EXPECT_EQ(port.messages, (std::vector<test::ScriptedPort::Message>{{"Error", SetFileReadError}}));
+  EXPECT_EQ(port.messages,
+            (std::vector<test::ScriptedPort::Message>{
+                {"Error", stands ? KeptAsMessage(file) : std::string(SetFileReadError)}}));
   ExpectAllDefaults();
   // Defaults without refreshing the controls; the velocity switch never sees the file's type.
   EXPECT_EQ(window.calls, (std::vector<std::string>{"SetVmode(false)", "SetHelpContextForType",
                                                     "SetHelpContextForType"}));
   EXPECT_EQ(window.typeSeenBySetVmode, std::vector<int>{0});
+  if (!stands)
+    return;
+
+  // The operator's file is kept beside the one written at close.
+  port.Clear();
+  EXPECT_TRUE(SaveSetFile(window, sett, file.string()));
+  EXPECT_TRUE(port.messages.empty());
+  EXPECT_EQ(ReadBytes(file).size(), SetFileSize);
+  EXPECT_EQ(ReadBytes(file.string() + ".bad"), original);
+}
+
+// The lived image with a real field made NaN or infinite.
+std::vector<BadFile> NonFiniteFields() {
+  struct Field {
+    const char* name;
+    std::size_t at;
+    bool single;
+  };
+  using setfile::Class1At, setfile::Class23At, setfile::InstInfoAt, setfile::SwitchAt;
+  const std::size_t al1 = Class23At + offsetof(TClass23Params, AL1);
+  const std::size_t al2 = Class23At + offsetof(TClass23Params, AL2);
+#define DTOOL_REAL(rec, at, field)                                                                 \
+  { #rec "_" #field, (at) + offsetof(rec, field), false }
+  static const Field fields[] = {
+      DTOOL_REAL(TPreferences, 0, Altitude),
+      DTOOL_REAL(TPreferences, 0, Temperature),
+      DTOOL_REAL(TClass1Params, Class1At, Hose_length),
+      DTOOL_REAL(TClass1Params, Class1At, Atm_Press),
+      DTOOL_REAL(TClass1Params, Class1At, Humidity),
+      DTOOL_REAL(TClass1Params, Class1At, Gain_Sens),
+      DTOOL_REAL(TClass1Params, Class1At, An_from),
+      DTOOL_REAL(TClass1Params, Class1At, An_to),
+      DTOOL_REAL(TClass1Params, Class1At, An_velocity_from),
+      DTOOL_REAL(TClass1Params, Class1At, An_velocity_to),
+      DTOOL_REAL(TClass1Params, Class1At, An_offset),
+      DTOOL_REAL(TClass1Params, Class1At, An_gain),
+      {"TClass1Params_Velocity_C", Class1At + offsetof(TClass1Params, Velocity_C), true},
+      DTOOL_REAL(TClass1Params, Class1At, Velocity_n),
+      DTOOL_REAL(TInstInfo, InstInfoAt, RangeMax),
+      DTOOL_REAL(TInstInfo, InstInfoAt, RangeMin),
+      DTOOL_REAL(TSwitchParams, SwitchAt, Hose_length),
+      DTOOL_REAL(TSwitchParams, SwitchAt, Atm_Press),
+      DTOOL_REAL(TSwitchParams, SwitchAt, Humidity),
+      DTOOL_REAL(TSwitchParams, SwitchAt, Gain_Sens),
+      DTOOL_REAL(TSwitchParams, SwitchAt, Al1Hys),
+      DTOOL_REAL(TSwitchParams, SwitchAt, Al2Hys),
+      DTOOL_REAL(TSwitchParams, SwitchAt, Al1Thre),
+      DTOOL_REAL(TSwitchParams, SwitchAt, Al2Thre),
+      DTOOL_REAL(TClass23Params, Class23At, Gain_Sens),
+      DTOOL_REAL(TClass23Params, Class23At, An_from),
+      DTOOL_REAL(TClass23Params, Class23At, An_to),
+      DTOOL_REAL(TClass23Params, Class23At, An_velocity_from),
+      DTOOL_REAL(TClass23Params, Class23At, An_velocity_to),
+      DTOOL_REAL(TClass23Params, Class23At, An_offset),
+      DTOOL_REAL(TClass23Params, Class23At, An_gain),
+      {"TClass23Params_Velocity_C", Class23At + offsetof(TClass23Params, Velocity_C), true},
+      DTOOL_REAL(TClass23Params, Class23At, Velocity_n),
+      DTOOL_REAL(TAlarmGroup, al1, ThresPress),
+      DTOOL_REAL(TAlarmGroup, al1, ThresVelocity),
+      DTOOL_REAL(TAlarmGroup, al1, HysPress),
+      DTOOL_REAL(TAlarmGroup, al1, HysVelocity),
+      DTOOL_REAL(TAlarmGroup, al1, DelayPress),
+      DTOOL_REAL(TAlarmGroup, al1, DelayVelocity),
+      DTOOL_REAL(TAlarmGroup, al2, ThresPress),
+      DTOOL_REAL(TAlarmGroup, al2, ThresVelocity),
+      DTOOL_REAL(TAlarmGroup, al2, HysPress),
+      DTOOL_REAL(TAlarmGroup, al2, HysVelocity),
+      DTOOL_REAL(TAlarmGroup, al2, DelayPress),
+      DTOOL_REAL(TAlarmGroup, al2, DelayVelocity),
+  };
+#undef DTOOL_REAL
+  std::vector<BadFile> cases;
+  const std::pair<const char*, double> values[] = {
+      {"NaN", std::numeric_limits<double>::quiet_NaN()},
+      {"Inf", std::numeric_limits<double>::infinity()},
+      {"MinusInf", -std::numeric_limits<double>::infinity()}};
+  for (const Field& f : fields)
+    for (const auto& [valueName, v] : values) {
+      // Alarm group 2 has the same field names as group 1.
+      const bool second = f.at >= al2 && f.at < al2 + sizeof(TAlarmGroup);
+      cases.push_back({(second ? "AL2_" : "") + std::string(f.name) + "_" + valueName,
+                       f.single ? Patched(f.at, static_cast<float>(v)) : Patched(f.at, v)});
+    }
+  return cases;
 }
 
 using setfile::Class1At, setfile::Class23At, setfile::InstInfoAt, setfile::SwitchAt;
@@ -277,7 +377,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"FilterLevel21", Patched(Class23At + 80, std::int32_t{21})},
         BadFile{"AlInt0", Patched(SwitchAt + 32, std::uint8_t{0})},
         BadFile{"AlInt10", Patched(SwitchAt + 32, std::uint8_t{10})}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& info) { return info.param.name; });
+
+// Every real field of the file must be finite, like the switch's.
+INSTANTIATE_TEST_SUITE_P(NonFinite, SetFileBadTest, ::testing::ValuesIn(NonFiniteFields()),
+                         [](const auto& info) { return info.param.name; });
 
 // The last values inside each range are taken.
 TEST_F(SetFileTest, EdgesOfTheRangesAreTaken) {
@@ -371,6 +475,148 @@ INSTANTIATE_TEST_SUITE_P(Blockers, SetFileSaveTest,
                                            return true;
                                          }}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+#ifndef _WIN32
+// Runs the call, which must not wait on the pipe; when it still runs after ten seconds, the
+// test fails and the pipe is opened and closed at both ends, which lets the call go on: a
+// reader finds nothing, a writer finds nobody reading.
+template <typename F> auto WithinTenSeconds(F call, const fs::path& pipe) {
+  auto done = std::async(std::launch::async, call);
+  if (done.wait_for(std::chrono::seconds(10)) == std::future_status::ready)
+    return done.get();
+  ADD_FAILURE() << "the call waits on the pipe";
+  std::signal(SIGPIPE, SIG_IGN);
+  const int fd = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK);
+  if (fd >= 0)
+    ::close(fd);
+  return done.get();
+}
+
+// A pipe in place of the settings file is not read and does not hold up the start; it is set
+// aside like any file the program cannot use.
+TEST_F(SetFileTest, APipeIsNotReadAndDoesNotHoldUpTheStart) {
+  ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+  const bool taken =
+      WithinTenSeconds([&] { return LoadSetFile(window, sett, file.string()); }, file);
+  EXPECT_FALSE(taken);
+  EXPECT_EQ(port.Texts(), std::vector<std::string>{KeptAsMessage(file)});
+  ExpectAllDefaults();
+  EXPECT_TRUE(fs::is_fifo(file.string() + ".bad"));
+}
+
+// A file the program may not read is kept, not replaced by the defaults at close. Root reads
+// any file, but not the first page of its own memory.
+TEST_F(SetFileTest, AnUnreadableFileIsKept) {
+  WriteBytes(file, LivedImage());
+  chmod(file.c_str(), 0);
+  Bytes original = LivedImage();
+  if (access(file.c_str(), R_OK) == 0) {
+    fs::remove(file);
+    fs::create_symlink("/proc/self/mem", file);
+    original.clear();
+  }
+  EXPECT_FALSE(LoadSetFile(window, sett, file.string()));
+  EXPECT_EQ(port.Texts(), std::vector<std::string>{KeptAsMessage(file)});
+  ExpectAllDefaults();
+  EXPECT_TRUE(SaveSetFile(window, sett, file.string()));
+  const fs::path aside = file.string() + ".bad";
+  if (original.empty()) {
+    EXPECT_EQ(fs::read_symlink(aside), "/proc/self/mem");
+  } else {
+    chmod(aside.c_str(), 0644);
+    EXPECT_EQ(ReadBytes(aside), original);
+  }
+}
+
+// A file left aside by an earlier run stays; the next one gets the next name.
+TEST_F(SetFileTest, FilesSetAsideBeforeAreKept) {
+  WriteBytes(file.string() + ".bad", {1});
+  WriteBytes(file.string() + ".bad2", {2});
+  WriteBytes(file, {3});
+  EXPECT_FALSE(LoadSetFile(window, sett, file.string()));
+  EXPECT_EQ(port.Texts(), std::vector<std::string>{std::string(SetFileReadError) +
+                                                   "The unusable file was kept as \"" +
+                                                   file.string() + ".bad3\"."});
+  EXPECT_EQ(ReadBytes(file.string() + ".bad"), Bytes{1});
+  EXPECT_EQ(ReadBytes(file.string() + ".bad2"), Bytes{2});
+  EXPECT_EQ(ReadBytes(file.string() + ".bad3"), Bytes{3});
+}
+
+// Where the unusable file cannot be set aside, it is not replaced either: the close reports
+// that it could not write. Root may rename in any folder, but not its own memory.
+TEST_F(SetFileTest, AFileThatCannotBeSetAsideIsNotReplaced) {
+  WriteBytes(file, {3});
+  chmod(dir.c_str(), 0555);
+  if (access(dir.c_str(), W_OK) == 0) {
+    chmod(dir.c_str(), 0755);
+    file = "/proc/self/mem";
+  }
+  EXPECT_FALSE(LoadSetFile(window, sett, file.string()));
+  EXPECT_EQ(port.Texts(),
+            std::vector<std::string>{std::string(SetFileReadError) + "The file \"" + file.string() +
+                                     "\" could not be set aside and is not "
+                                     "replaced."});
+  port.Clear();
+  EXPECT_FALSE(SaveSetFile(window, sett, file.string()));
+  EXPECT_EQ(port.Texts(), std::vector<std::string>{SetFileWriteError});
+  if (file != "/proc/self/mem") {
+    EXPECT_EQ(ReadBytes(file), Bytes{3});
+  }
+}
+
+// What an interrupted save may leave at DToolPc.SET.tmp is never read, and the next save
+// neither waits on it nor writes through it.
+struct LeftTemporary {
+  const char* name;
+  std::function<void(const fs::path& temp, const fs::path& dir)> make;
+};
+void PrintTo(const LeftTemporary& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class SetFileLeftTemporaryTest : public SetFileTest,
+                                 public ::testing::WithParamInterface<LeftTemporary> {};
+
+TEST_P(SetFileLeftTemporaryTest, IsNeverReadAndGoesAtTheNextSave) {
+  const fs::path temp = file.string() + ".tmp";
+  const fs::path other = dir / "other.txt";
+  WriteBytes(other, {7, 7, 7});
+  GetParam().make(temp, dir);
+
+  EXPECT_FALSE(LoadSetFile(window, sett, file.string()));
+  EXPECT_EQ(port.Texts(), std::vector<std::string>{SetFileReadError}) << "the file is missing";
+  ExpectAllDefaults();
+
+  window.prefs.ComPort = 6;
+  port.Clear();
+  EXPECT_TRUE(WithinTenSeconds([&] { return SaveSetFile(window, sett, file.string()); }, temp));
+  EXPECT_TRUE(port.messages.empty());
+  EXPECT_FALSE(fs::is_symlink(file));
+  ASSERT_EQ(ReadBytes(file).size(), SetFileSize);
+  EXPECT_EQ(ReadBytes(file)[0], 6);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(temp)));
+  EXPECT_EQ(ReadBytes(other), (Bytes{7, 7, 7})) << "nothing was written through the temporary";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Leftovers, SetFileLeftTemporaryTest,
+    ::testing::Values(
+        LeftTemporary{"GoodImage",
+                      [](const fs::path& t, const fs::path&) { WriteBytes(t, LivedImage()); }},
+        LeftTemporary{"ReadOnlyTornImage",
+                      [](const fs::path& t, const fs::path&) {
+                        Bytes torn = LivedImage();
+                        torn.resize(100);
+                        WriteBytes(t, torn);
+                        chmod(t.c_str(), 0444);
+                      }},
+        LeftTemporary{"LinkToAnotherFile",
+                      [](const fs::path& t, const fs::path& dir) {
+                        fs::create_symlink(dir / "other.txt", t);
+                      }},
+        LeftTemporary{"Pipe", [](const fs::path& t, const fs::path&) { mkfifo(t.c_str(), 0644); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+#endif
 
 } // namespace
 } // namespace dtool
