@@ -1,7 +1,6 @@
 #include "ui/dialogs/compareform.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "tools/operatorport.h"
+#include "ui/dialogs/filedialog.h"
 #include "ui/dialogs/wizardcommon.h"
 #include "ui/help/helpcontexts.h"
 #include "ui/help/helpsystem.h"
@@ -151,17 +151,13 @@ void TCompareForm::PrintBtnClick() {
 
 void TCompareForm::SaveBtnClick() {
   const QString start = Folder.isEmpty() || !QFileInfo(Folder).isDir() ? QDir::homePath() : Folder;
-  QFileDialog dialog(this, QStringLiteral("Save comparison"),
-                     QDir(start).filePath(QStringLiteral("comparison.txt")),
-                     QStringLiteral("Text files (*.txt);;PDF files (*.pdf)"));
-  dialog.setObjectName(QStringLiteral("SaveCompareDialog"));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix(QStringLiteral("txt"));
-  SetHelpContext(&dialog, helpctx::Compare);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+  const QString path = AskFilePath(this, {TFileAccess::Save, QStringLiteral("Save comparison"),
+                                          QDir(start).filePath(QStringLiteral("comparison.txt")),
+                                          QStringLiteral("Text files (*.txt);;PDF files (*.pdf)"),
+                                          QStringLiteral("SaveCompareDialog"), helpctx::Compare,
+                                          QStringLiteral("txt")});
+  if (path.isEmpty())
     return;
-  const QString path = dialog.selectedFiles().constFirst();
   bool ok = false;
   if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
     // A PDF is written beside and renamed into place, as every file of the program.

@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSettings>
@@ -16,6 +15,7 @@
 #include "records/configfile.h"
 #include "tools/operatorport.h"
 #include "ui/dialogs/compareform.h"
+#include "ui/dialogs/filedialog.h"
 #include "ui/dialogs/typeofinst.h"
 #include "ui/help/helpsystem.h"
 #include "ui/main/setfile.h"
@@ -118,15 +118,12 @@ void TMainForm::SetShowChangesOption(bool on) {
 void TMainForm::ActOpenConfigExecute() {
   if (!Ready())
     return;
-  QFileDialog dialog(this, QStringLiteral("Open configuration"), ConfigFolder(),
-                     QString::fromLatin1(ConfigFilter));
-  dialog.setObjectName(QStringLiteral("OpenConfigDialog"));
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  SetHelpContext(&dialog, helpctx::ConfigFiles);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+  const QString path =
+      AskFilePath(this, {TFileAccess::Open, QStringLiteral("Open configuration"), ConfigFolder(),
+                         QString::fromLatin1(ConfigFilter), QStringLiteral("OpenConfigDialog"),
+                         helpctx::ConfigFiles, QString()});
+  if (path.isEmpty())
     return;
-  const QString path = dialog.selectedFiles().constFirst();
   RememberConfigFolder(path);
   OpenConfig(path);
 }
@@ -183,18 +180,13 @@ void TMainForm::ActSaveConfigAsExecute() {
   }
   const TIdentityTexts shown = IdentityTexts();
   const QString instrument = (shown.InstType + u' ' + shown.Serial).trimmed();
-  QFileDialog dialog(
-      this, QStringLiteral("Save configuration as"),
-      QDir(ConfigFolder()).filePath(FileNamePart(instrument) + QStringLiteral(".ini")),
-      QString::fromLatin1(ConfigFilter));
-  dialog.setObjectName(QStringLiteral("SaveConfigDialog"));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix(QStringLiteral("ini"));
-  SetHelpContext(&dialog, helpctx::ConfigFiles);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+  const QString path = AskFilePath(
+      this, {TFileAccess::Save, QStringLiteral("Save configuration as"),
+             QDir(ConfigFolder()).filePath(FileNamePart(instrument) + QStringLiteral(".ini")),
+             QString::fromLatin1(ConfigFilter), QStringLiteral("SaveConfigDialog"),
+             helpctx::ConfigFiles, QStringLiteral("ini")});
+  if (path.isEmpty())
     return;
-  const QString path = dialog.selectedFiles().constFirst();
   RememberConfigFolder(path);
   SaveConfig(path);
 }

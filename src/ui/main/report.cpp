@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -28,6 +27,7 @@
 #include "ui/controls/editreal.h"
 #include "ui/controls/radiogroup.h"
 #include "ui/dialogs/aboutinfo.h"
+#include "ui/dialogs/filedialog.h"
 #include "ui/help/helpsystem.h"
 
 namespace dtool {
@@ -352,17 +352,13 @@ void TMainForm::SaveReportPdf(TSettingsReport& report) {
     folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (folder.isEmpty() || !QFileInfo(folder).isDir())
     folder = QDir::homePath();
-  QFileDialog dialog(this, QStringLiteral("Save as PDF"),
-                     QDir(folder).filePath(FileNamePart(instrument) + QStringLiteral(".pdf")),
-                     QStringLiteral("PDF files (*.pdf)"));
-  dialog.setObjectName(QStringLiteral("SavePdfDialog"));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix(QStringLiteral("pdf"));
-  SetHelpContext(&dialog, helpctx::Report);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+  const QString path =
+      AskFilePath(this, {TFileAccess::Save, QStringLiteral("Save as PDF"),
+                         QDir(folder).filePath(FileNamePart(instrument) + QStringLiteral(".pdf")),
+                         QStringLiteral("PDF files (*.pdf)"), QStringLiteral("SavePdfDialog"),
+                         helpctx::Report, QStringLiteral("pdf")});
+  if (path.isEmpty())
     return;
-  const QString path = dialog.selectedFiles().constFirst();
   pdfFolder_ = QFileInfo(path).absolutePath();
   report.SetTitle(instrument + QStringLiteral(" - Instrument configuration"));
   if (!report.WritePdf(path, LocalePaper())) {
