@@ -201,7 +201,7 @@ TEST_F(LiveTest, ZeroCalibrationOfATransmitterReadsFirstAndStoresTheZero) {
 
 // A "Z" model busy with its zero: between the polls the window's event loop runs (the test's
 // timer fires there and moves the bench's time and the session's ticks on), the window paints,
-// the status bar shows the time waited, and the bar goes before the message of the end.
+// the status bar shows the time waited, and the bar goes at the end.
 TEST_F(LiveTest, WhileAZModelZeroesTheWindowPaintsAndShowsTheWait) {
   std::uint32_t now = 1000;
   int ticksAsked = 0;
