@@ -33,6 +33,11 @@ public:
   virtual void InstrumentBusy() {}
   // The switch's configuration was read: for a few seconds it may report no data.
   virtual void SwitchConfigRead() {}
+  // A "Z" model is still busy with its zero: sent before each pause between two polls, with
+  // the time waited so far and the time after which the calibration gives up.
+  virtual void ZeroCalWaiting(int /*elapsedMs*/, int /*limitMs*/) {}
+  // The wait for the "Z" model's zero is over, whether it succeeded or not.
+  virtual void ZeroCalWaitEnded() {}
 
   // ---- Questions: every view decides each of them ----
 

@@ -71,14 +71,18 @@ TOutcome TSession::CalibrateAnalogZero() {
     watch.Start();
     TransRec state{};
     do {
-      if (state.BBAA != 0)
+      if (state.BBAA != 0) {
+        view_.ZeroCalWaiting(static_cast<int>(watch.Elapsed()), int(ZeroBusyLimitMs));
         clock_.Pause(ZeroPollPauseMs);
+      }
       state = MakeTransRec(0xA2FF);
       ok = link_->ExecCmd(state, true);
       view_.InstrumentBusy();
       if (watch.Elapsed() > ZeroBusyLimitMs)
         ok = false;
     } while (state.BBAA != 0 && ok);
+    // Before the message, so the view no longer shows the wait behind it.
+    view_.ZeroCalWaitEnded();
   }
   if (ok) {
     InfoBox(ZeroDoneText);

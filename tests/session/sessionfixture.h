@@ -45,6 +45,10 @@ public:
   void LiveReadingDue() override { Note("LiveReadingDue"); }
   void InstrumentBusy() override { Note("InstrumentBusy"); }
   void SwitchConfigRead() override { Note("SwitchConfigRead"); }
+  void ZeroCalWaiting(int elapsedMs, int limitMs) override {
+    Note("ZeroCalWaiting " + std::to_string(elapsedMs) + "/" + std::to_string(limitMs));
+  }
+  void ZeroCalWaitEnded() override { Note("ZeroCalWaitEnded"); }
   // Answers from codes: a code confirms, nullopt cancels; a prompt nobody expected fails the
   // test and is cancelled.
   bool AskProtCode(std::int32_t& code, const std::string& caption,

@@ -30,6 +30,7 @@ TEST_F(SessionZeroCalTest, ATransmitterIsReadFirstAndStoresItsZero) {
   EXPECT_EQ(std::vector<std::string>(cmds.end() - 3, cmds.end()),
             (std::vector<std::string>{"B10B", "B2FF", "B10C"}));
   EXPECT_GE(view.Count("InstrumentBusy"), 2) << "the live reading waits meanwhile";
+  EXPECT_EQ(view.Count("ZeroCalWaitEnded"), 0) << "only the \"Z\" models are waited for";
 }
 
 TEST_F(SessionZeroCalTest, NoReadNoCalibration) {
@@ -91,6 +92,8 @@ TEST_F(SessionZeroCalTest, ADeclinedCalibrationSendsNothingButChecksTheInstrumen
                               "this operation to DravonSwitch."}}));
 }
 
+// The view hears the time waited before each pause and the end of the wait once, whatever
+// ends it.
 TEST_F(SessionZeroCalTest, AZModelIsWaitedForUntilItIsDoneOrSixSeconds) {
   struct TCase {
     int busyMs;
@@ -99,6 +102,7 @@ TEST_F(SessionZeroCalTest, AZModelIsWaitedForUntilItIsDoneOrSixSeconds) {
     int polls;
   };
   const TCase cases[] = {
+      {0, TOutcome::Done, ZeroOk, 1},            // done at the first poll: no pause
       {3000, TOutcome::Done, ZeroOk, 31},        // busy for 3000 ms, polled every 100 ms
       {10000, TOutcome::Failed, ZeroFailed, 62}, // polled at 0, 100, ... 6100 ms: too long
   };
@@ -107,7 +111,17 @@ TEST_F(SessionZeroCalTest, AZModelIsWaitedForUntilItIsDoneOrSixSeconds) {
     ReadOn(5, "ZeroBusyMs = " + std::to_string(c.busyMs));
     const std::uint32_t start = ClockNow();
     port.Answer({true});
+    view.calls.clear();
     EXPECT_EQ(S().CalibrateZero(), c.outcome);
+    std::vector<std::string> heard;
+    for (const std::string& call : view.calls)
+      if (call.rfind("ZeroCal", 0) == 0)
+        heard.push_back(call);
+    std::vector<std::string> expected;
+    for (int i = 0; i + 1 < c.polls; ++i)
+      expected.push_back("ZeroCalWaiting " + std::to_string(i * 100) + "/6000");
+    expected.push_back("ZeroCalWaitEnded");
+    EXPECT_EQ(heard, expected);
     EXPECT_EQ(port.messages, (Msgs{{"Question", "Would you carry out the zero calibration? "},
                                    {c.outcome == TOutcome::Done ? "Info" : "Error", c.message}}));
     EXPECT_EQ(CountOf(AnalogCommands(), "A2FF"), c.polls);

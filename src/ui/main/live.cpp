@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -50,7 +51,7 @@ void TMainForm::RegisterTrialWizard(QWidget* wizard, std::function<void()> refre
 }
 
 void TMainForm::ShowLiveReading() {
-  if (!Ready() || !Link())
+  if (!Ready() || !Link() || zeroCalWaiting_)
     return;
   RestartCheckInstTim();
   if (IsAnalogFamily(sett->InstType()))
@@ -151,6 +152,19 @@ QString TMainForm::GenPressStr(std::uint8_t unitKind, double value) const {
 void TMainForm::ActZeroCalibrationExecute() {
   if (Ready())
     session_->CalibrateZero();
+}
+
+void TMainForm::ZeroCalWaiting(int elapsedMs, int limitMs) {
+  zeroCalWaiting_ = true;
+  ZeroCalBar->setRange(0, std::max(limitMs, 1));
+  ZeroCalBar->setValue(std::clamp(elapsedMs, 0, std::max(limitMs, 1)));
+  ZeroCalBar->setFormat(QStringLiteral("Zero calibration... %1 s").arg(elapsedMs / 1000));
+  ZeroCalBar->show();
+}
+
+void TMainForm::ZeroCalWaitEnded() {
+  zeroCalWaiting_ = false;
+  ZeroCalBar->hide();
 }
 
 } // namespace dtool

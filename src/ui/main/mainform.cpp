@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -61,6 +62,14 @@ constexpr int CheckInstInterval = 4000;
 constexpr int DesignDpi = 96;
 constexpr QSize DesignClientSize{632, 512};
 constexpr int WideClientWidth = 788;
+
+// The session's pauses while it waits for the instrument: the window keeps painting and its
+// timers run, and the operator's input waits until the pause is over.
+void WaitPainting(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
 
 bool IsStaticType(int type) {
   return type >= 1 && type <= 8;
@@ -184,6 +193,8 @@ void TMainForm::FormCreate() {
   TSessionSetup setup = std::move(sessionSetup_);
   if (setup.LogFile.empty())
     setup.LogFile = LogFileName();
+  if (!setup.Clock.Pause)
+    setup.Clock.Pause = WaitPainting;
   setup.RecordUsable = {Class1ParamsUsable, Class23ParamsUsable, SwitchParamsUsable};
   session_ = std::make_unique<TSession>(*this, std::move(setup));
   sett = &session_->Settings();

@@ -39,6 +39,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTimer;
@@ -108,6 +109,8 @@ public:
   void LinkStateChanged() override;
   void InstrumentBusy() override { RestartCheckInstTim(); }
   void SwitchConfigRead() override;
+  void ZeroCalWaiting(int elapsedMs, int limitMs) override;
+  void ZeroCalWaitEnded() override;
   bool AskProtCode(std::int32_t& code, const std::string& caption,
                    const std::string& label) override;
   bool ShowPreferencesForPort() override;
@@ -288,9 +291,10 @@ public:
   QAction* ActAbout = nullptr;
   QAction* ActMeltraneHomepage = nullptr;
   QToolBar* ActionToolBar = nullptr;
-  // The status bar: the port in use and what holds it.
+  // The status bar: the port in use and what holds it; the wait for a "Z" model's zero.
   QLabel* PortLb = nullptr;
   QLabel* PortStateLb = nullptr;
+  QProgressBar* ZeroCalBar = nullptr;
 
   QLineEdit* InstTypeEd = nullptr;
   QLineEdit* SerialEd = nullptr;
@@ -498,6 +502,8 @@ private:
   bool terminated_ = false;
   bool settingsLoaded_ = false;
   bool destroying_ = false;
+  // A "Z" model's zero is being waited for: the live reading waits until the end.
+  bool zeroCalWaiting_ = false;
 };
 
 // The one main window; set while it exists.

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -270,6 +271,11 @@ void TMainForm::BuildLayout(double logicalDpi) {
     label->setContentsMargins(Px(4), 0, Px(4), 0);
   status->addWidget(PortLb);
   status->addWidget(PortStateLb, 1);
+  ZeroCalBar = new QProgressBar(status);
+  ZeroCalBar->setObjectName(QStringLiteral("ZeroCalBar"));
+  ZeroCalBar->setFixedWidth(Px(220));
+  ZeroCalBar->hide();
+  status->addPermanentWidget(ZeroCalBar);
 }
 
 QPixmap TMainForm::ProductPictureFor(int type) const {

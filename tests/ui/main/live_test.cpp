@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -196,6 +197,55 @@ TEST_F(LiveTest, ZeroCalibrationOfATransmitterReadsFirstAndStoresTheZero) {
   ASSERT_GE(cmds.size(), 3u);
   EXPECT_EQ(std::vector<std::string>(cmds.end() - 3, cmds.end()),
             (std::vector<std::string>{"B10B", "B2FF", "B10C"}));
+}
+
+// A "Z" model busy with its zero: between the polls the window's event loop runs (the test's
+// timer fires there and moves the bench's time and the session's ticks on), the window paints,
+// the status bar shows the time waited, and the bar goes at the end.
+TEST_F(LiveTest, WhileAZModelZeroesTheWindowPaintsAndShowsTheWait) {
+  std::uint32_t now = 1000;
+  int ticksAsked = 0;
+  // A window whose loop stood still would never see the bench done: its ticks then jump, so
+  // the calibration ends failed instead of hanging the test.
+  sessionSetup.Clock.Ticks = [&] { return ++ticksAsked > 400 ? now += 1000 : now; };
+  TMainForm& f = Connect(5, "ZeroBusyMs = 3000");
+  f.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+  struct TPaints : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+      count += e->type() == QEvent::Paint;
+      return false;
+    }
+  } paints;
+  f.ZeroCalBar->installEventFilter(&paints);
+  std::vector<QString> shown;
+  QPixmap shot;
+  QTimer step;
+  step.setInterval(10);
+  QObject::connect(&step, &QTimer::timeout, [&] {
+    if (f.ZeroCalBar->isVisible()) {
+      shown.push_back(f.ZeroCalBar->text());
+      if (shot.isNull() && paints.count > 0)
+        shot = f.grab();
+    }
+    now += 50;
+    TBenchControl::Get().Advance(50);
+  });
+  step.start();
+  port.Answer({true});
+  f.ActZeroCalibration->trigger();
+  step.stop();
+  EXPECT_EQ(port.messages,
+            (Msgs{{"Question", "Would you carry out the zero calibration? "}, {"Info", ZeroOk}}));
+  ASSERT_FALSE(shown.empty()) << "the window's timers ran during the wait";
+  EXPECT_EQ(shown.front(), "Zero calibration... 0 s");
+  for (const QString& text : shown)
+    EXPECT_TRUE(text.startsWith("Zero calibration... ")) << text.toStdString();
+  EXPECT_GT(paints.count, 0) << "the bar was painted during the wait";
+  EXPECT_FALSE(shot.isNull());
+  EXPECT_FALSE(f.ZeroCalBar->isVisible()) << "the bar goes at the end";
+  EXPECT_EQ(Ask(0xA2FF).BBAA, 0) << "the instrument is done";
 }
 
 // --- The change-code dialog ---------------------------------------------------------------
