@@ -58,6 +58,28 @@ TEST(Units, TextsAndDecimals) {
   EXPECT_EQ(GetUnit("hPa"), unit::hPa);
 }
 
+// The decimals of every unit, as the unit table gives them: ordinary fields, atmospheric
+// pressure, live reading of the classes 2 and 3.
+TEST(Units, DecimalsOfEveryUnit) {
+  struct TCase {
+    TUnit unit;
+    int field, atmospheric, live;
+  };
+  const TCase cases[] = {
+      {0, 0, 0, 0},  {1, 2, 0, 1},  {2, 4, 0, 3},  {3, 5, 1, 3},  {4, 3, 0, 2},  {5, 6, 0, 5},
+      {6, 6, 2, 5},  {7, 5, 0, 5},  {8, 2, 0, 2},  {9, 1, 0, 1},  {10, 0, 0, 0}, {11, 0, 0, 0},
+      {12, 4, 0, 4}, {13, 4, 0, 4}, {14, 4, 0, 4}, {15, 0, 0, 0}, {16, 3, 0, 3}, {17, 3, 0, 3},
+      {18, 3, 0, 3}, {19, 3, 0, 3}, {20, 0, 0, 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(int(c.unit));
+    EXPECT_EQ(std::get<int>(GetUnitInfo(c.unit, 1)), c.field);
+    EXPECT_EQ(std::get<int>(GetUnitInfo(c.unit, 2)), c.atmospheric);
+    EXPECT_EQ(std::get<int>(GetUnitInfo(c.unit, 3)), c.live);
+    EXPECT_EQ(UnitDecimals(c.unit, 1), c.field);
+  }
+}
+
 TEST(Units, Sets) {
   EXPECT_EQ(UnitSetTexts(AtmUnitSet), (std::vector<std::string>{"hPa", "mbar", "mmHg", "inchHg"}));
   EXPECT_EQ(UnitSetTexts(PressUnitSet),
