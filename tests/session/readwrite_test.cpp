@@ -286,6 +286,48 @@ TEST_F(SessionReadWriteTest, AValueTheInstrumentCorrectsIsReadBackAndTheWriteGoe
   EXPECT_EQ(cmds.back(), "B10D") << "the walk went on to the end";
 }
 
+// A write that fails part-way leaves the positions before it in the instrument, unstored and
+// still measuring without them taken into use; the settings keep the operator's values.
+TEST_F(SessionReadWriteTest, AnAnalogWriteThatFailsPartWayStoresNothing) {
+  struct TCase {
+    const char* name;
+    const char* fault;
+    std::string message;
+    int speedInInstrument; // the interval (B204) after the write
+  };
+  const TCase cases[] = {
+      {"the line fails at the interval", "FaultLinkError = B204", LinkError3, 5},
+      {"the instrument refuses the interval", "FaultAnswer = B204:5",
+       "Write error of parameter \"Measurement Interval\"\rInstrument error (cc) Nr. 0x05.", 3},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReadOn(10, c.fault);
+    ASSERT_TRUE(LogExists());
+    Sett().Class1.Hose_length = 2.5; // written before the interval
+    Sett().Class1.Speed = 3;
+    Sett().Class1.An_to = 150; // after it
+    S().ConfigurationEdited();
+    EXPECT_EQ(S().Write(), TOutcome::Failed);
+    EXPECT_EQ(port.messages, (Msgs{{"Error", c.message}}));
+    const std::vector<std::string> writes = Writes();
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.back(), "B204") << "the walk ends at the failing position";
+    EXPECT_EQ(CountOf(writes, "B10C"), 0) << "nothing is stored";
+    EXPECT_EQ(CountOf(writes, "B10D"), 0);
+    EXPECT_EQ(Ask(0xA200).BBAA, 2500) << "the hose length reached the instrument";
+    EXPECT_EQ(Ask(0xA204).BBAA, c.speedInInstrument);
+    // The settings keep the operator's values; the configuration still counts as read.
+    EXPECT_EQ(Sett().Class1.Hose_length, 2.5);
+    EXPECT_EQ(Sett().Class1.Speed, 3);
+    EXPECT_EQ(Sett().Class1.An_to, 150.0);
+    EXPECT_TRUE(Sett().ConfigRead());
+    EXPECT_FALSE(S().LastTransferSucceeded());
+    EXPECT_FALSE(LogExists()) << "the read's log is gone";
+    EXPECT_EQ(view.Count("EndApplication"), 0);
+  }
+}
+
 TEST_F(SessionReadWriteTest, WriteWithoutAReadAsksWhetherToOverwrite) {
   for (bool yes : {false, true}) {
     SCOPED_TRACE(yes);
