@@ -204,6 +204,62 @@ TEST_F(SessionReadWriteTest, DefaultsInPlaceOfANewerRecordCountAsNotRead) {
   EXPECT_EQ(CallsOf("SetConf").size(), 0u);
 }
 
+// Read data when detection finds no instrument: nothing connected, a port that fails while
+// the type is asked for, a port found closed there.
+TEST_F(SessionReadWriteTest, AReadWhoseDetectionFindsNoInstrumentReadsNothing) {
+  const std::string NoComm = "Communication with instrument not possible!";
+  struct TCase {
+    const char* name;
+    std::string plug;  // what COM1 holds at the read
+    std::string fault; // the port's faults
+    TOutcome outcome;
+    Msgs messages;
+    bool ends;
+  };
+  const TCase cases[] = {
+      {"nothing connected",
+       "Instrument = none",
+       "",
+       TOutcome::NoInstrument,
+       {{"Error", NoComm}},
+       false},
+      {"the line fails at the type query",
+       "Instrument = DravonDat",
+       "FaultLinkError = GetInstType:2",
+       TOutcome::NoInstrument,
+       {{"Error", NoComm}},
+       false},
+      {"the port closes at the type query",
+       "Instrument = DravonDat",
+       "FaultLinkError = GetInstType:1",
+       TOutcome::PortUnavailable,
+       {{"Error", "As COMPORT could not be opened, the program will closed! "}},
+       true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReadOn(10);
+    Sett().Class1.Speed = 3;
+    TBenchControl::Get().Plug(1, c.plug);
+    TBenchControl::Get().SetFault(1, c.fault);
+    ClearTrace();
+    view.calls.clear();
+    EXPECT_EQ(S().Read(), c.outcome);
+    EXPECT_EQ(port.messages, c.messages);
+    EXPECT_EQ(view.Count("EndApplication"), c.ends ? 1 : 0);
+    EXPECT_FALSE(S().LastTransferSucceeded()) << "no printout";
+    if (c.outcome == TOutcome::NoInstrument) {
+      EXPECT_EQ(Sett().InstType(), 0);
+      EXPECT_FALSE(Sett().ConfigRead());
+    } else {
+      EXPECT_EQ(Sett().InstType(), 10) << "the type stays";
+    }
+    // No parameter is read: the operator's values stay.
+    EXPECT_EQ(Sett().Class1.Speed, 3);
+    EXPECT_EQ(AnalogCommands(), std::vector<std::string>{}) << "no parameter is asked for";
+  }
+}
+
 // --- Write --------------------------------------------------------------------------------
 
 TEST_F(SessionReadWriteTest, WrittenValuesComeBackWithANewRead) {
