@@ -384,6 +384,56 @@ TEST_F(SessionReadWriteTest, AnAnalogWriteThatFailsPartWayStoresNothing) {
   }
 }
 
+// A switch write that fails clears the configuration read: the instrument's record is unknown.
+TEST_F(SessionReadWriteTest, ASwitchWriteTheLineFailsIsReportedAndCountsAsNotRead) {
+  for (int status : {2, 3}) {
+    SCOPED_TRACE(status);
+    ReadOn(9, "FaultLinkError = SetConf:" + std::to_string(status));
+    Sett().Switch.AlInt = 3;
+    EXPECT_EQ(S().Write(), TOutcome::Failed);
+    EXPECT_EQ(port.messages,
+              (Msgs{{"Error", "Communication with instrument not possible!\r\rDSwitchDLL Error "
+                              "Nr. " +
+                                  std::to_string(status)}}));
+    EXPECT_EQ(CallsOf("SetConf").size(), 1u);
+    EXPECT_FALSE(Sett().ConfigRead());
+    EXPECT_FALSE(S().LastTransferSucceeded());
+    EXPECT_EQ(Sett().Switch.AlInt, 3) << "the operator's record stays";
+  }
+}
+
+// Values out of the switch's limits are corrected before the record is sent, each with its
+// warning in the check's order; the thresholds keep their sign.
+TEST_F(SessionReadWriteTest, ASwitchRecordIsLimitedBeforeItIsSent) {
+  ReadOn(9);
+  Sett().Switch.Hose_length = 40;
+  Sett().Switch.Al2Hys = 60;
+  Sett().Switch.Al1Thre = -800;
+  Sett().Switch.Al2Thre = 0.1;
+  view.calls.clear();
+  EXPECT_EQ(S().Write(), TOutcome::Done);
+  const auto corrected = [](const std::string& caption) {
+    return Msg{"Warning", "Parameter \"" + caption +
+                              "\" was out of permissible range and therefore it has been "
+                              "corrected! "};
+  };
+  EXPECT_EQ(port.messages, (Msgs{corrected("Std. Hose length"),
+                                 corrected("Hysteresis (Alarm 2)"),
+                                 corrected("Threshold (Alarm 1)"),
+                                 corrected("Threshold (Alarm 2)"),
+                                 {"Info", Success}}));
+  EXPECT_GE(view.Count("ConfigurationChanged"), 1) << "the views show the corrected values";
+  EXPECT_EQ(Sett().Switch.Hose_length, 30.0);
+  EXPECT_EQ(Sett().Switch.Al2Hys, 50.0);
+  EXPECT_EQ(Sett().Switch.Al1Thre, -500.0);
+  EXPECT_EQ(Sett().Switch.Al2Thre, 0.5);
+  const std::vector<std::string> sent = Requests("SetConf");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0], "COM1 Hose_length=30 Atm_Press=966 Humidity=50 Gain_Sens=1 AlInt=5 Al1Dly=0 "
+                     "Al2Dly=0 Al1Hys=0 Al2Hys=50 Al1Thre=-500 Al2Thre=0.5 code=0")
+      << "the limited values go out";
+}
+
 TEST_F(SessionReadWriteTest, WriteWithoutAReadAsksWhetherToOverwrite) {
   for (bool yes : {false, true}) {
     SCOPED_TRACE(yes);
