@@ -204,6 +204,62 @@ TEST_F(SessionReadWriteTest, DefaultsInPlaceOfANewerRecordCountAsNotRead) {
   EXPECT_EQ(CallsOf("SetConf").size(), 0u);
 }
 
+// Read data when detection finds no instrument: nothing connected, a port that fails while
+// the type is asked for, a port found closed there.
+TEST_F(SessionReadWriteTest, AReadWhoseDetectionFindsNoInstrumentReadsNothing) {
+  const std::string NoComm = "Communication with instrument not possible!";
+  struct TCase {
+    const char* name;
+    std::string plug;  // what COM1 holds at the read
+    std::string fault; // the port's faults
+    TOutcome outcome;
+    Msgs messages;
+    bool ends;
+  };
+  const TCase cases[] = {
+      {"nothing connected",
+       "Instrument = none",
+       "",
+       TOutcome::NoInstrument,
+       {{"Error", NoComm}},
+       false},
+      {"the line fails at the type query",
+       "Instrument = DravonDat",
+       "FaultLinkError = GetInstType:2",
+       TOutcome::NoInstrument,
+       {{"Error", NoComm}},
+       false},
+      {"the port closes at the type query",
+       "Instrument = DravonDat",
+       "FaultLinkError = GetInstType:1",
+       TOutcome::PortUnavailable,
+       {{"Error", "As COMPORT could not be opened, the program will closed! "}},
+       true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReadOn(10);
+    Sett().Class1.Speed = 3;
+    TBenchControl::Get().Plug(1, c.plug);
+    TBenchControl::Get().SetFault(1, c.fault);
+    ClearTrace();
+    view.calls.clear();
+    EXPECT_EQ(S().Read(), c.outcome);
+    EXPECT_EQ(port.messages, c.messages);
+    EXPECT_EQ(view.Count("EndApplication"), c.ends ? 1 : 0);
+    EXPECT_FALSE(S().LastTransferSucceeded()) << "no printout";
+    if (c.outcome == TOutcome::NoInstrument) {
+      EXPECT_EQ(Sett().InstType(), 0);
+      EXPECT_FALSE(Sett().ConfigRead());
+    } else {
+      EXPECT_EQ(Sett().InstType(), 10) << "the type stays";
+    }
+    // No parameter is read: the operator's values stay.
+    EXPECT_EQ(Sett().Class1.Speed, 3);
+    EXPECT_EQ(AnalogCommands(), std::vector<std::string>{}) << "no parameter is asked for";
+  }
+}
+
 // --- Write --------------------------------------------------------------------------------
 
 TEST_F(SessionReadWriteTest, WrittenValuesComeBackWithANewRead) {
@@ -284,6 +340,98 @@ TEST_F(SessionReadWriteTest, AValueTheInstrumentCorrectsIsReadBackAndTheWriteGoe
   EXPECT_EQ(CountOf(cmds, "B301"), 1);
   EXPECT_EQ(CountOf(cmds, "A301"), 1) << "read back once";
   EXPECT_EQ(cmds.back(), "B10D") << "the walk went on to the end";
+}
+
+// A write that fails part-way leaves the positions before it in the instrument, unstored and
+// still measuring without them taken into use; the settings keep the operator's values.
+TEST_F(SessionReadWriteTest, AnAnalogWriteThatFailsPartWayStoresNothing) {
+  struct TCase {
+    const char* name;
+    const char* fault;
+    std::string message;
+    int speedInInstrument; // the interval (B204) after the write
+  };
+  const TCase cases[] = {
+      {"the line fails at the interval", "FaultLinkError = B204", LinkError3, 5},
+      {"the instrument refuses the interval", "FaultAnswer = B204:5",
+       "Write error of parameter \"Measurement Interval\"\rInstrument error (cc) Nr. 0x05.", 3},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReadOn(10, c.fault);
+    ASSERT_TRUE(LogExists());
+    Sett().Class1.Hose_length = 2.5; // written before the interval
+    Sett().Class1.Speed = 3;
+    Sett().Class1.An_to = 150; // after it
+    S().ConfigurationEdited();
+    EXPECT_EQ(S().Write(), TOutcome::Failed);
+    EXPECT_EQ(port.messages, (Msgs{{"Error", c.message}}));
+    const std::vector<std::string> writes = Writes();
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.back(), "B204") << "the walk ends at the failing position";
+    EXPECT_EQ(CountOf(writes, "B10C"), 0) << "nothing is stored";
+    EXPECT_EQ(CountOf(writes, "B10D"), 0);
+    EXPECT_EQ(Ask(0xA200).BBAA, 2500) << "the hose length reached the instrument";
+    EXPECT_EQ(Ask(0xA204).BBAA, c.speedInInstrument);
+    // The settings keep the operator's values; the configuration still counts as read.
+    EXPECT_EQ(Sett().Class1.Hose_length, 2.5);
+    EXPECT_EQ(Sett().Class1.Speed, 3);
+    EXPECT_EQ(Sett().Class1.An_to, 150.0);
+    EXPECT_TRUE(Sett().ConfigRead());
+    EXPECT_FALSE(S().LastTransferSucceeded());
+    EXPECT_FALSE(LogExists()) << "the read's log is gone";
+    EXPECT_EQ(view.Count("EndApplication"), 0);
+  }
+}
+
+// A switch write that fails clears the configuration read: the instrument's record is unknown.
+TEST_F(SessionReadWriteTest, ASwitchWriteTheLineFailsIsReportedAndCountsAsNotRead) {
+  for (int status : {2, 3}) {
+    SCOPED_TRACE(status);
+    ReadOn(9, "FaultLinkError = SetConf:" + std::to_string(status));
+    Sett().Switch.AlInt = 3;
+    EXPECT_EQ(S().Write(), TOutcome::Failed);
+    EXPECT_EQ(port.messages,
+              (Msgs{{"Error", "Communication with instrument not possible!\r\rDSwitchDLL Error "
+                              "Nr. " +
+                                  std::to_string(status)}}));
+    EXPECT_EQ(CallsOf("SetConf").size(), 1u);
+    EXPECT_FALSE(Sett().ConfigRead());
+    EXPECT_FALSE(S().LastTransferSucceeded());
+    EXPECT_EQ(Sett().Switch.AlInt, 3) << "the operator's record stays";
+  }
+}
+
+// Values out of the switch's limits are corrected before the record is sent, each with its
+// warning in the check's order; the thresholds keep their sign.
+TEST_F(SessionReadWriteTest, ASwitchRecordIsLimitedBeforeItIsSent) {
+  ReadOn(9);
+  Sett().Switch.Hose_length = 40;
+  Sett().Switch.Al2Hys = 60;
+  Sett().Switch.Al1Thre = -800;
+  Sett().Switch.Al2Thre = 0.1;
+  view.calls.clear();
+  EXPECT_EQ(S().Write(), TOutcome::Done);
+  const auto corrected = [](const std::string& caption) {
+    return Msg{"Warning", "Parameter \"" + caption +
+                              "\" was out of permissible range and therefore it has been "
+                              "corrected! "};
+  };
+  EXPECT_EQ(port.messages, (Msgs{corrected("Std. Hose length"),
+                                 corrected("Hysteresis (Alarm 2)"),
+                                 corrected("Threshold (Alarm 1)"),
+                                 corrected("Threshold (Alarm 2)"),
+                                 {"Info", Success}}));
+  EXPECT_GE(view.Count("ConfigurationChanged"), 1) << "the views show the corrected values";
+  EXPECT_EQ(Sett().Switch.Hose_length, 30.0);
+  EXPECT_EQ(Sett().Switch.Al2Hys, 50.0);
+  EXPECT_EQ(Sett().Switch.Al1Thre, -500.0);
+  EXPECT_EQ(Sett().Switch.Al2Thre, 0.5);
+  const std::vector<std::string> sent = Requests("SetConf");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0], "COM1 Hose_length=30 Atm_Press=966 Humidity=50 Gain_Sens=1 AlInt=5 Al1Dly=0 "
+                     "Al2Dly=0 Al1Hys=0 Al2Hys=50 Al1Thre=-500 Al2Thre=0.5 code=0")
+      << "the limited values go out";
 }
 
 TEST_F(SessionReadWriteTest, WriteWithoutAReadAsksWhetherToOverwrite) {
