@@ -859,7 +859,8 @@ bool WriteConfigFile(const std::string& path, const TConfig& config) {
   temp += ".tmp";
   std::error_code ec;
   {
-    std::ofstream out(temp, std::ios::out | std::ios::binary | std::ios::trunc);
+    // Text mode: lines end as the platform's text files do; the reader takes either.
+    std::ofstream out(temp, std::ios::out | std::ios::trunc);
     if (!out)
       return false;
     out << text;

@@ -1,9 +1,6 @@
 #include "records/translog.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "core/settings.h"
@@ -12,48 +9,35 @@
 
 namespace dtool {
 
-std::string LogFileText(const std::string& transferId, const std::tm& time, const TLogSource& src) {
-  TIntSet fixedConventions;
+namespace {
+
+// The configuration a transfer log records.
+TConfig LogConfig(const std::string& transferId, const std::tm& time, const TLogSource& src) {
   const TSettings& sett = src.Settings;
   const TInstInfo& info = sett.InstInfo;
   TConfigIdentity identity{src.InstTypeText,      src.SerialText,          src.RangeText,
                            info.SW_Main_uC.Get(), info.SW_Sensor_uC.Get(), sett.Cap_level()};
-  return ConfigFileText(ConfigOf(sett, src.Prefs, std::move(identity), transferId, time));
+  return ConfigOf(sett, src.Prefs, std::move(identity), transferId, time);
+}
+
+} // namespace
+
+std::string LogFileText(const std::string& transferId, const std::tm& time, const TLogSource& src) {
+  TIntSet fixedConventions;
+  return ConfigFileText(LogConfig(transferId, time, src));
 }
 
 bool WriteLogFile(const std::string& path, const std::string& transferId, const std::tm& time,
                   const TLogSource& source) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path target(path);
   if (path.empty())
     return false;
   // The log only ever describes the last transfer: the old one goes first.
-  fs::remove(target, ec);
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
   if (ec)
     return false;
-
-  const std::string text = LogFileText(transferId, time, source);
-  fs::path temp = target;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::out | std::ios::trunc);
-    if (!out)
-      return false;
-    out << text;
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temp, ec);
-      return false;
-    }
-  }
-  fs::rename(temp, target, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
+  TIntSet fixedConventions;
+  return WriteConfigFile(path, LogConfig(transferId, time, source));
 }
 
 } // namespace dtool
