@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "mainform_fixture.h"
+#include "shots.h"
 #include "support/benchcontrol.h"
 #include "ui/controls/editreal.h"
 
@@ -46,21 +47,11 @@ void Enter(TEditReal* ed, const QString& text) {
 
 int TakeCompareShots(const QString& folder, const QTemporaryDir& dir) {
   int failures = 0;
-  TBenchControl& bench = TBenchControl::Get();
-  const std::string benchFile =
-      QDir(dir.path()).filePath(QStringLiteral("DBench.ini")).toStdString();
-  std::ofstream(benchFile) << "[Bench]\nDescription = pictures\n[COM1]\n"
-                           << "Instrument = DravonDat\nSerial = 1001010\nRangeMax = 250\n\n";
-  if (bench.Load(benchFile, dir.path().toStdString()) != 0)
+  if (!StartShotBench(dir, "Instrument = DravonDat\nSerial = 1001010\nRangeMax = 250\n"))
     ++failures;
-  bench.SetManualClock(true);
-  const std::string file = QDir(dir.path()).filePath(QStringLiteral("DToolPc.SET")).toStdString();
   TSetFileRecords records = RecordsFor(0);
   records.Prefs.PressUnit = unit::mbar;
-  const TSetFileImage image = BuildSetFileImage(records);
-  std::ofstream(file, std::ios::binary)
-      .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
-  TMainForm form(file);
+  TMainForm form(WriteShotSetFile(dir, records));
   form.show();
   if (form.Session().Read() != TOutcome::Done)
     ++failures;

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "mainform_fixture.h"
+#include "shots.h"
 #include "support/benchcontrol.h"
 #include "support/pdftools.h"
 
@@ -26,19 +27,10 @@ int TakeReportShots(const QString& folder, const QTemporaryDir& dir) {
       {"dravonswitch", 9, "Instrument = DravonSwitch\nSerial = 4004009\nRangeMax = 500\n"},
   };
   int failures = 0;
-  TBenchControl& bench = TBenchControl::Get();
-  const std::string benchFile =
-      QDir(dir.path()).filePath(QStringLiteral("DBench.ini")).toStdString();
   for (const auto& shot : shots) {
-    std::ofstream(benchFile) << "[Bench]\nDescription = pictures\n[COM1]\n" << shot.bench << "\n";
-    if (bench.Load(benchFile, dir.path().toStdString()) != 0)
+    if (!StartShotBench(dir, shot.bench))
       ++failures;
-    bench.SetManualClock(true);
-    const std::string file = QDir(dir.path()).filePath(QStringLiteral("DToolPc.SET")).toStdString();
-    const TSetFileImage image = BuildSetFileImage(RecordsFor(0));
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
-    TMainForm form(file);
+    TMainForm form(WriteShotSetFile(dir, RecordsFor(0)));
     form.show();
     if (form.Session().Read() != TOutcome::Done || !form.PrintAllowed())
       ++failures;

@@ -11,6 +11,7 @@
 
 #include "benchform.h"
 #include "mainform_fixture.h"
+#include "shots.h"
 #include "ui/controls/radiogroup.h"
 #include "ui/dialogs/about.h"
 #include "ui/dialogs/movaver.h"
@@ -18,6 +19,24 @@
 #include "ui/dialogs/typeofinst.h"
 
 namespace dtool::test {
+
+bool StartShotBench(const QTemporaryDir& dir, const std::string& instrument) {
+  const std::string benchFile =
+      QDir(dir.path()).filePath(QStringLiteral("DBench.ini")).toStdString();
+  std::ofstream(benchFile) << "[Bench]\nDescription = pictures\n[COM1]\n" << instrument << "\n";
+  TBenchControl& bench = TBenchControl::Get();
+  const bool loaded = bench.Load(benchFile, dir.path().toStdString()) == 0;
+  bench.SetManualClock(true);
+  return loaded;
+}
+
+std::string WriteShotSetFile(const QTemporaryDir& dir, const TSetFileRecords& records) {
+  const std::string file = QDir(dir.path()).filePath(QStringLiteral("DToolPc.SET")).toStdString();
+  const TSetFileImage image = BuildSetFileImage(records);
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+  return file;
+}
 
 namespace {
 
@@ -64,23 +83,14 @@ constexpr TReadShot ReadShots[] = {
 
 int TakeReadShots(const QString& folder, const QTemporaryDir& dir) {
   int failures = 0;
-  TBenchControl& bench = TBenchControl::Get();
-  const std::string benchFile =
-      QDir(dir.path()).filePath(QStringLiteral("DBench.ini")).toStdString();
   for (const TReadShot& shot : ReadShots) {
-    std::ofstream(benchFile) << "[Bench]\nDescription = pictures\n[COM1]\n" << shot.bench << "\n";
-    if (bench.Load(benchFile, dir.path().toStdString()) != 0)
+    if (!StartShotBench(dir, shot.bench))
       ++failures;
-    bench.SetManualClock(true);
-    const std::string file = QDir(dir.path()).filePath(QStringLiteral("DToolPc.SET")).toStdString();
-    const TSetFileImage image = BuildSetFileImage(RecordsFor(0));
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
-    TMainForm form(file);
+    TMainForm form(WriteShotSetFile(dir, RecordsFor(0)));
     form.show();
     if (form.Session().Read() != TOutcome::Done)
       ++failures;
-    bench.Advance(5000);
+    TBenchControl::Get().Advance(5000);
     form.TimReadNoDataSuppr->stop();
     form.ShowLiveReading();
     form.PageControl->setCurrentWidget(form.findChild<QWidget*>(QString::fromLatin1(shot.page)));
@@ -170,12 +180,6 @@ int TakeDialogShots(const QString& folder, const QTemporaryDir& dir) {
 }
 
 } // namespace
-
-int TakeAtmPressShots(const QString& folder, const QTemporaryDir& dir);
-int TakeAnalogOutputShots(const QString& folder, const QTemporaryDir& dir);
-int TakeWizardShots(const QString& folder, const QTemporaryDir& dir);
-int TakeReportShots(const QString& folder, const QTemporaryDir& dir);
-int TakeCompareShots(const QString& folder, const QTemporaryDir& dir);
 
 int TakeShots(const QString& folder) {
   QDir().mkpath(folder);
