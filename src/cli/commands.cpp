@@ -209,7 +209,7 @@ private:
   TCliView view_;
   TQueueDispatcher dispatcher_;
   std::unique_ptr<TSession> session_;
-  TPreferences prefs_ = DefaultPrefs();
+  TPreferences prefs_ = DefaultPreferences();
   const char* name_ = "";
 };
 

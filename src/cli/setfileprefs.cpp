@@ -7,18 +7,6 @@
 
 namespace dtool::cli {
 
-TPreferences DefaultPrefs() {
-  TPreferences p{};
-  p.ComPort = 1;
-  p.PressUnit = unit::Pa;
-  p.VelocityUnit = unit::m_s;
-  p.AtmUnit = unit::hPa;
-  p.HoseUnit = unit::m;
-  p.Temperature = 15.0;
-  p.MovAverFilt = 1;
-  return p;
-}
-
 std::optional<TPreferences> ReadSetFilePrefs(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in)

@@ -11,9 +11,6 @@ namespace dtool::cli {
 // The settings file's name beside the program.
 inline constexpr const char* SetFileBaseName = "DToolPc.SET";
 
-// The preferences at the main window's defaults: COM1, Pa, m/s, hPa, m.
-TPreferences DefaultPrefs();
-
 // The preferences of the file; empty when it is missing, short, or holds a port outside 1..8
 // or a unit outside its kind (the main window refuses such a file as well).
 std::optional<TPreferences> ReadSetFilePrefs(const std::string& path);

@@ -186,6 +186,21 @@ TSetFileImage BuildSetFileImage(const TSetFileRecords& r) {
   return image;
 }
 
+TPreferences DefaultPreferences() {
+  TPreferences p{};
+  p.ComPort = 1;
+  p.PressUnit = unit::Pa;
+  p.VelocityUnit = unit::m_s;
+  p.AtmUnit = unit::hPa;
+  p.HoseUnit = unit::m;
+  p.Altitude = 0.0;
+  p.Temperature = 15.0;
+  p.HelpLanguage = 0;
+  p.LastInstType = 0;
+  p.MovAverFilt = 1;
+  return p;
+}
+
 TSetFileRecords ParseSetFileImage(const TSetFileImage& image) {
   TSetFileRecords r;
   std::memcpy(&r.Prefs, image.data() + setfile::PrefsAt, sizeof r.Prefs);

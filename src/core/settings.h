@@ -100,6 +100,9 @@ struct TSetFileRecords {
   TClass23Params Class23{};
 };
 
+// The operator's preferences before any settings file: COM1, Pa, m/s, hPa, m, 15 °C, filter 1.
+TPreferences DefaultPreferences();
+
 TSetFileImage BuildSetFileImage(const TSetFileRecords& records);
 TSetFileRecords ParseSetFileImage(const TSetFileImage& image);
 

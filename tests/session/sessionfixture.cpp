@@ -85,13 +85,8 @@ void SessionTest::Start(const std::string& sections, std::uint8_t type, std::int
   session_ = std::make_unique<TSession>(view, std::move(setup));
   ASSERT_NE(session_->Link(), nullptr) << session_->LinkLoadError().Text();
   TPreferences& p = session_->Prefs();
+  p = DefaultPreferences();
   p.ComPort = comPort;
-  p.PressUnit = unit::Pa;
-  p.VelocityUnit = unit::m_s;
-  p.AtmUnit = unit::hPa;
-  p.HoseUnit = unit::m;
-  p.Temperature = 15.0;
-  p.MovAverFilt = 1;
   p.LastInstType = type;
   TSettings& s = session_->Settings();
   s.SetDefaults(false, false);

@@ -30,7 +30,7 @@ TSetFileImage SetFileFor(const std::string& path, std::int32_t port) {
     TSettings sett(nullptr);
     sett.SetDefaults(false, false);
     sett.ResetInstInfo();
-    records.Prefs = DefaultPrefs();
+    records.Prefs = DefaultPreferences();
     records.Class1 = sett.Class1;
     records.Class23 = sett.Class23;
     records.Switch = sett.Switch;

@@ -196,16 +196,7 @@ bool SwitchParamsUsable(const TSwitchParams& s) {
 void SetDefaultPrefs(ISettingsOwner& owner) {
   TPreferences& p = owner.Prefs();
   ZeroFill(p);
-  p.ComPort = 1;
-  p.PressUnit = unit::Pa;
-  p.VelocityUnit = unit::m_s;
-  p.AtmUnit = unit::hPa;
-  p.HoseUnit = unit::m;
-  p.Altitude = 0.0;
-  p.Temperature = 15.0;
-  p.HelpLanguage = 0;
-  p.LastInstType = 0;
-  p.MovAverFilt = 1;
+  p = DefaultPreferences();
   owner.SetVmode(false);
   owner.SetHelpContextForType();
 }
