@@ -54,9 +54,12 @@ std::string Instrument(int type, const std::string& extra = "") {
 }
 
 // Makes the dialog the active window, as it is for the operator: focus moves with the keyboard.
+// Waits for the application's active window itself: a dialog's window counts as active as soon
+// as the main window it belongs to is, before its own activation has arrived and given the
+// focus to one of its widgets.
 void Activate(QDialog& d) {
   d.activateWindow();
-  EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &d; }));
 }
 
 // Replaces the text of a real-number edit as the operator does: select all, type.
