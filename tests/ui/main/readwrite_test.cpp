@@ -179,6 +179,26 @@ TEST_F(ReadWriteTest, AReadThatFailsAtOneParameterLeavesDefaultsAndNoIdentityOrL
   EXPECT_FALSE(f.Terminated());
 }
 
+// A line that fails on the identify command leaves no type to take: the relay twin the window
+// held is not kept, and nothing counts as read.
+TEST_F(ReadWriteTest, AReadWhoseIdentifyTheLineLosesTakesNoType) {
+  for (int type : {1, 2, 5, 6}) {
+    SCOPED_TRACE(type);
+    StartBench(Instrument(type, "FaultLinkError = F001"));
+    TMainForm& f = Open(Marked(type + 2));
+    ASSERT_EQ(f.InstTypeEd->text().toStdString(), InstTypeName(type + 2));
+    f.ReadBtn->click();
+    EXPECT_EQ(port.messages, (Msgs{{"Error", "Communication with instrument not possible!"}}));
+    EXPECT_EQ(f.sett->InstType(), 0);
+    EXPECT_EQ(f.InstTypeEd->text(), QString());
+    EXPECT_EQ(f.SerialEd->text(), QString());
+    EXPECT_FALSE(f.sett->ConfigRead());
+    EXPECT_FALSE(f.PrintAllowed());
+    EXPECT_FALSE(f.WriteBtn->isEnabled());
+    port.Clear();
+  }
+}
+
 // --- Write --------------------------------------------------------------------------------
 
 struct TRoundTrip {
