@@ -463,6 +463,8 @@ int TRun::Write() {
   TWriteOptions options;
   options.AskOverwrite = false;
   options.ReportSuccess = false;
+  // The instrument is read back below and what reached it named from that.
+  options.ReportPartialWrite = false;
   const TOutcome outcome = s.Write(options);
   ExplainCodePrompt(outcome);
 

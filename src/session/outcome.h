@@ -50,6 +50,10 @@ struct TWriteOptions {
   bool AskOverwrite = true;
   // Tell the operator "Transfer was successful!".
   bool ReportSuccess = true;
+  // After an analog-family write that failed part-way, warn that the instrument holds the
+  // parameters written before the failure, unstored, and name them. A view that reads the
+  // instrument back and names what changed itself turns it off.
+  bool ReportPartialWrite = true;
   // End the application after a successful write to an analog-family instrument.
   bool EndAfterAnalogWrite = false;
   // A second transfer log after a successful analog-family write, at this path (empty: none)

@@ -1,6 +1,8 @@
 // Read data and Write data: the parameter walks of the analog family, the record transfer of
 // the switch, and the wizards' backup and restore walks.
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "link/linkformat.h"
 #include "session/session.h"
@@ -14,6 +16,23 @@ const char* const TransferSuccessText = "Transfer was successful!";
 const char* const RestoreFailedText =
     "It was impossible to save back the original data to the instrument!\r"
     "Disconnect the instrument only if you see the main form on the screen! ";
+
+// The warning after a Write data that failed part-way, naming by their captions the parameters
+// the instrument took before the failure (each caption once).
+std::string PartlyWrittenText(const std::vector<TParam>& reached) {
+  std::vector<std::string> captions;
+  for (const TParam& p : reached) {
+    std::string caption = ParamCaption(p);
+    if (std::find(captions.begin(), captions.end(), caption) == captions.end())
+      captions.push_back(std::move(caption));
+  }
+  std::string names;
+  for (const std::string& caption : captions)
+    names += (names.empty() ? "\"" : ", \"") + caption + "\"";
+  return "The instrument now holds a partly written configuration that has not been stored!\r"
+         "Written before the error: " +
+         names + "\rWrite data again, or read data to see what the instrument holds.";
+}
 
 bool IsClass23(int cls) {
   return cls == ClassStatic || cls == ClassStaticZ;
@@ -163,9 +182,13 @@ TOutcome TSession::Write(const TWriteOptions& options) {
 }
 
 TOutcome TSession::WriteAnalog(const TWriteOptions& options, const std::tm& time) {
-  const TOutcome outcome = WriteAllParams(wmWrite);
+  std::vector<TParam> reached;
+  const TOutcome outcome = WriteAllParams(wmWrite, &reached);
   if (outcome != TOutcome::Done) {
     DeleteLogFile();
+    // Nothing was stored, but the instrument works with what reached it.
+    if (options.ReportPartialWrite && !reached.empty())
+      WarningBox(PartlyWrittenText(reached));
     return outcome;
   }
   lastTransferSucceeded_ = true;
@@ -213,7 +236,7 @@ TOutcome TSession::Restore() {
   return WriteAllParams(wmRestore);
 }
 
-TOutcome TSession::WriteAllParams(TWriteMode mode) {
+TOutcome TSession::WriteAllParams(TWriteMode mode, std::vector<TParam>* reached) {
   if (!link_)
     return TOutcome::NoLink;
   TOutcome outcome = TOutcome::Done;
@@ -250,11 +273,16 @@ TOutcome TSession::WriteAllParams(TWriteMode mode) {
         const std::optional<TParam> backup = ParamAt(class23, position, true);
         if (mode == wmBackupAndWrite && IsParamApplicable(*backup))
           failed = !ReadParam(*backup);
-        if (!failed && IsParamApplicable(*source))
+        if (!failed && IsParamApplicable(*source)) {
           failed = !WriteParam(*source);
+          if (!failed && reached)
+            reached->push_back(*source);
+        }
       }
       if (failed)
         outcome = TOutcome::Failed;
+      else if (reached)
+        reached->clear(); // a complete walk is not a partial one, whatever fails after it
       // The position that failed is not counted: the instrument kept its own value there.
       const int written = failed ? position - 1 : position;
       // A value the instrument corrected is read back into the working record: one the views

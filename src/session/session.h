@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/paramview.h"
 #include "core/records.h"
@@ -220,8 +221,10 @@ private:
   // Read walks.
   TOutcome ReadParamsWalk(bool class23);
   TOutcome ReadSwitchConfig();
-  // The parameter walk of a write in its mode.
-  TOutcome WriteAllParams(TWriteMode mode);
+  // The parameter walk of a write in its mode. reached, when given, gets the parameters the
+  // instrument took before a position failed, in the walk's order; it stays empty when the
+  // walk went to its end.
+  TOutcome WriteAllParams(TWriteMode mode, std::vector<TParam>* reached = nullptr);
   TOutcome WriteAnalog(const TWriteOptions& options, const std::tm& time);
   TOutcome WriteSwitch(const TWriteOptions& options);
   // Writes the copies of the first positions of the transfer order back and restarts the

@@ -410,6 +410,8 @@ TEST_F(DtoolTest, WriteFailingPartWayNamesWhatReachedTheInstrument) {
             std::string::npos)
       << r.Err;
   EXPECT_EQ(r.Err.find("Gain_Sens"), std::string::npos) << r.Err;
+  // Said once: the session's own warning of a partly written configuration is left out.
+  EXPECT_EQ(r.Err.find("partly written"), std::string::npos) << r.Err;
   // Nothing was stored: the next run starts from the stored configuration.
   EXPECT_EQ(ValueOf(ReadConfig(1), "Hose_length"), ValueOf(original, "Hose_length"));
 }

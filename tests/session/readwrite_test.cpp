@@ -131,16 +131,28 @@ TEST_F(SessionReadWriteTest, AReadThatFailsLeavesDefaultsNoIdentityAndNoLog) {
 }
 
 // A model with analog output and its relay twin answer the same type code; only the bits of
-// the identify command's answer tell them apart. An identify the instrument refuses gives no
-// bits to trust, so no type is taken and nothing is read.
-TEST_F(SessionReadWriteTest, AnIdentifyTheInstrumentRefusesGivesNoType) {
-  for (int type : {1, 2, 5, 6}) {
-    SCOPED_TRACE(type);
-    Start(Instrument(type, "FaultAnswer = F001:5"), 0);
-    EXPECT_EQ(S().Read(), TOutcome::NoInstrument);
-    EXPECT_EQ(Sett().InstType(), 0) << "not the relay twin " << type + 2;
-    EXPECT_FALSE(Sett().ConfigRead());
-    EXPECT_EQ(port.messages, (Msgs{{"Error", "Communication with instrument not possible!"}}));
+// the identify command's answer tell them apart. An identify the instrument refuses, or one
+// the line loses, gives no bits to trust, so no type is taken and nothing is read: also not
+// when the tool held the twin before.
+TEST_F(SessionReadWriteTest, AnIdentifyWithoutAnAnswerGivesNoType) {
+  for (const char* fault : {"FaultAnswer = F001:5", "FaultLinkError = F001"}) {
+    for (int type : {1, 2, 5, 6}) {
+      for (int before : {0, type + 2}) {
+        SCOPED_TRACE(std::string(fault) + ", type " + std::to_string(type) + ", held " +
+                     std::to_string(before));
+        Start(Instrument(type, fault), static_cast<std::uint8_t>(before));
+        EXPECT_EQ(S().Read(), TOutcome::NoInstrument);
+        EXPECT_EQ(Sett().InstType(), 0) << "not the relay twin " << type + 2;
+        EXPECT_FALSE(Sett().ConfigRead());
+        EXPECT_FALSE(S().LastTransferSucceeded());
+        EXPECT_EQ(port.messages, (Msgs{{"Error", "Communication with instrument not possible!"}}));
+        const std::vector<std::string> cmds = AnalogCommands();
+        ASSERT_FALSE(cmds.empty());
+        EXPECT_EQ(cmds.back(), "F001") << "nothing is read after the identify";
+        EXPECT_EQ(CallsOf("IsDSwitchConn").size(), before == 0 ? 1u : 0u)
+            << "a failed detection is not followed by the other family";
+      }
+    }
   }
 }
 
@@ -342,8 +354,25 @@ TEST_F(SessionReadWriteTest, AValueTheInstrumentCorrectsIsReadBackAndTheWriteGoe
   EXPECT_EQ(cmds.back(), "B10D") << "the walk went on to the end";
 }
 
+// The warning after a write that failed part-way, naming what the instrument took before.
+Msg PartlyWritten(const std::string& names) {
+  return {"Warning", "The instrument now holds a partly written configuration that has not been "
+                     "stored!\rWritten before the error: " +
+                         names +
+                         "\rWrite data again, or read data to see what the instrument "
+                         "holds."};
+}
+
+// The class-1 positions before the interval.
+const std::string BeforeInterval =
+    "\"Controlflag AnOut velocity\", \"Std. Hose length\", \"Atm. pressure\", \"Humidity\", "
+    "\"Gain Sensor\", \"Display Contrast\", \"Analog Output From\", \"Analog Output To\", "
+    "\"Analog Output Signal\", \"Analog Signal Offset\", \"Analog Signal Gain\", \"Display "
+    "Unit\"";
+
 // A write that fails part-way leaves the positions before it in the instrument, unstored and
-// still measuring without them taken into use; the settings keep the operator's values.
+// still measuring without them taken into use; the settings keep the operator's values. The
+// operator is told which parameters the instrument took.
 TEST_F(SessionReadWriteTest, AnAnalogWriteThatFailsPartWayStoresNothing) {
   struct TCase {
     const char* name;
@@ -365,7 +394,7 @@ TEST_F(SessionReadWriteTest, AnAnalogWriteThatFailsPartWayStoresNothing) {
     Sett().Class1.An_to = 150; // after it
     S().ConfigurationEdited();
     EXPECT_EQ(S().Write(), TOutcome::Failed);
-    EXPECT_EQ(port.messages, (Msgs{{"Error", c.message}}));
+    EXPECT_EQ(port.messages, (Msgs{{"Error", c.message}, PartlyWritten(BeforeInterval)}));
     const std::vector<std::string> writes = Writes();
     ASSERT_FALSE(writes.empty());
     EXPECT_EQ(writes.back(), "B204") << "the walk ends at the failing position";
@@ -381,6 +410,56 @@ TEST_F(SessionReadWriteTest, AnAnalogWriteThatFailsPartWayStoresNothing) {
     EXPECT_FALSE(S().LastTransferSucceeded());
     EXPECT_FALSE(LogExists()) << "the read's log is gone";
     EXPECT_EQ(view.Count("EndApplication"), 0);
+  }
+}
+
+// Where the walk stops decides what the warning names: nothing when the first position failed,
+// each caption once when two parameters share one, and nothing for a walk that went to its
+// end and failed only when it was to be stored.
+TEST_F(SessionReadWriteTest, APartlyWrittenConfigurationNamesWhatTheInstrumentTook) {
+  struct TCase {
+    const char* name;
+    int type;
+    std::string extra;
+    Msgs messages;
+    bool storeTried = false;
+  };
+  const TCase cases[] = {
+      {"the first position fails", 10, "FaultLinkError = B309", {{"Error", LinkError3}}},
+      {"the second position fails",
+       10,
+       "FaultAnswer = B200:5",
+       {{"Error", "Write error of parameter \"Std. Hose length\"\rInstrument error (cc) Nr. "
+                  "0x05."},
+        PartlyWritten("\"Controlflag AnOut velocity\"")}},
+      {"a static model fails at the filter",
+       1,
+       "FaultLinkError = B10F",
+       {{"Error", LinkError3},
+        PartlyWritten("\"Gain Sensor\", \"Display Unit\", \"Display Contrast\", \"Analog "
+                      "Output From\", \"Analog Output To\", \"Analog Output Signal\", "
+                      "\"Analog Signal Offset\", \"Analog Signal Gain\"")}},
+      {"the velocity constant's two halves are named once",
+       10,
+       "FaultLinkError = B207",
+       {{"Error", LinkError3},
+        PartlyWritten(BeforeInterval +
+                      ", \"Measurement Interval\", \"Filter (moving average) Readings\", "
+                      "\"Controlflag RS-232 velocity\", \"Constant C for velocity "
+                      "calculation\"")}},
+      {"every position written, the store fails",
+       10,
+       "FaultLinkError = B10C",
+       {{"Error", LinkError3 + "\rStatus: OO=0xb1, CC=0x0c, BBAA=0x0000, oo=0xb1, cc=0x0c, "
+                               "bbaa=0x0000"}},
+       true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReadOn(c.type, c.extra);
+    EXPECT_EQ(S().Write(), TOutcome::Failed);
+    EXPECT_EQ(port.messages, c.messages);
+    EXPECT_EQ(CountOf(Writes(), "B10C"), c.storeTried ? 1 : 0);
   }
 }
 
@@ -592,7 +671,13 @@ TEST_F(SessionReadWriteTest, AWriteForTheProductionLineAsksNothingTellsNothingAn
   // A write that fails does not end the application.
   Start(Instrument(10, "FaultLinkError = B30B"), 10);
   EXPECT_EQ(S().Write(line), TOutcome::Failed);
-  EXPECT_EQ(port.messages, (Msgs{{"Error", LinkError3}}));
+  EXPECT_EQ(port.messages,
+            (Msgs{{"Error", LinkError3},
+                  PartlyWritten(BeforeInterval +
+                                ", \"Measurement Interval\", \"Filter (moving average) "
+                                "Readings\", \"Controlflag RS-232 velocity\", \"Constant C for "
+                                "velocity calculation\", \"Constant n for velocity "
+                                "calculation\"")}));
   EXPECT_EQ(view.Count("EndApplication"), 0);
 }
 

@@ -57,6 +57,11 @@ void TDialogScript::Poll() {
   acting_.erase(std::find(acting_.begin(), acting_.end(), dialog));
 }
 
+bool ActivateDialog(QDialog& dialog) {
+  dialog.activateWindow();
+  return QTest::qWaitFor([&] { return QApplication::activeWindow() == &dialog; });
+}
+
 void Type(TEditReal* edit, const QString& text) {
   if (edit)
     QTest::keyClicks(edit->InputEdit(), text);

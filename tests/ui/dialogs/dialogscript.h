@@ -48,6 +48,13 @@ template <typename T> T* Child(QDialog& dialog, const char* name) {
   return child;
 }
 
+// Makes a dialog the active window, as it is for the operator (focus moves with the keyboard,
+// mnemonics reach it), and waits until the application has made it so. A dialog's window
+// counts as active as soon as the window it belongs to is, before its own activation has
+// arrived and moved the focus into it: waiting for that is not enough. False when the dialog
+// did not become active in time.
+bool ActivateDialog(QDialog& dialog);
+
 // Types text into a real-number edit as the operator does.
 void Type(TEditReal* edit, const QString& text);
 // Presses Enter in a real-number edit.

@@ -573,8 +573,7 @@ TEST_F(AnalogOutputTest, TheWizardWorksFromTheKeyboard) {
   // A mnemonic presses its button a moment later, so this operator waits in the event loop.
   OnNextModal([&](QDialog& dialog) {
     auto& d = static_cast<TAnalCalForm&>(dialog);
-    d.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(ActivateDialog(d));
     auto focus = [] { return QApplication::focusWidget(); };
     auto alt = [&](Qt::Key key) { QTest::keyClick(d.windowHandle(), key, Qt::AltModifier); };
     EXPECT_EQ(focus(), d.CalTimEd->InputEdit());
@@ -612,8 +611,7 @@ TEST_F(AnalogOutputTest, TheDelayIsLimitedToOneToOneHundredTwentySeconds) {
   TMainForm& f = ReadWithRange(Transmitter, 10, "0", "100");
   Calibrate(f, [&](TAnalCalForm& d) {
     // Leaving the edit needs the focus in it, which needs the window active.
-    d.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(ActivateDialog(d));
     d.CalTimEd->InputEdit()->setFocus(Qt::OtherFocusReason);
     d.StartCalBtn->click();
     Retype(d.CalTimEd, "500");
@@ -766,8 +764,7 @@ TEST_F(OutputTestTest, TheWindowWorksFromTheKeyboard) {
   TMainForm& f = Connect(0, 10000);
   OnNextModal([&](QDialog& dialog) {
     auto& d = static_cast<TOutTestForm&>(dialog);
-    d.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(ActivateDialog(d));
     auto focus = [] { return QApplication::focusWidget(); };
     EXPECT_EQ(focus(), d.OutvalEd->InputEdit());
     QTest::keyClick(focus(), Qt::Key_Tab);

@@ -153,7 +153,7 @@ TEST_F(AtmPressTest, CancelEscAndTheCloseBoxChangeNothingEvenAfterCalculate) {
     const double stored = StoredAtmPress();
     bool closed = false;
     RunWizard(f, [&](QDialog& d) {
-      ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+      ASSERT_TRUE(ActivateDialog(d));
       Retype(Child<TEditReal>(d, "AltEd"), QStringLiteral("2000"));
       Click(d, "CalculateBtn");
       EXPECT_TRUE(Child<TEditReal>(d, "ResultEd")->Enabled());
@@ -285,7 +285,7 @@ TEST_F(AtmPressTest, InvalidTextIsRefusedAndTheWizardStaysOpen) {
     TMainForm& f = OpenOn(10, unit::hPa, 500, 15);
     const QString before = f.AtmPressEd->Text();
     RunWizard(f, [&](QDialog& d) {
-      ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+      ASSERT_TRUE(ActivateDialog(d));
       TEditReal* edit = Child<TEditReal>(d, c.edit);
       TEditReal* result = Child<TEditReal>(d, "ResultEd");
       auto* button = Child<QPushButton>(d, c.button);
@@ -341,7 +341,7 @@ TEST_F(AtmPressTest, KeyboardMnemonicsTabEnterAndEsc) {
   const double stored = StoredAtmPress();
   bool rejected = false;
   RunWizard(f, [&](QDialog& d) {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(ActivateDialog(d));
     TEditReal* alt = Child<TEditReal>(d, "AltEd");
     TEditReal* temp = Child<TEditReal>(d, "TempEd");
     auto* calculate = Child<QPushButton>(d, "CalculateBtn");
@@ -401,7 +401,7 @@ TEST_F(AtmPressTest, KeyboardMnemonicsTabEnterAndEsc) {
 
   // Alt+U uses the result.
   RunWizard(f, [&](QDialog& d) {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(ActivateDialog(d));
     Retype(Child<TEditReal>(d, "AltEd"), QStringLiteral("5000"));
     Retype(Child<TEditReal>(d, "TempEd"), QStringLiteral("0"));
     QTest::keyClick(d.focusWidget(), Qt::Key_U, Qt::AltModifier);
@@ -414,7 +414,7 @@ TEST_F(AtmPressTest, HelpButtonF1AndTheCaptionHelpShowTheWizardsTopics) {
   InstallHelpKey();
   TMainForm& f = OpenOn(10, unit::hPa);
   RunWizard(f, [&](QDialog& d) {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(ActivateDialog(d));
     Click(d, "HelpBtn");
     THelpForm* sub = FindHelpWindow(QString::fromLatin1(SubHelpWindow));
     ASSERT_NE(sub, nullptr);
@@ -423,7 +423,7 @@ TEST_F(AtmPressTest, HelpButtonF1AndTheCaptionHelpShowTheWizardsTopics) {
 
     // F1 in an input shows the main help window at the input's place in the topic.
     d.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(ActivateDialog(d));
     TEditReal* temp = Child<TEditReal>(d, "TempEd");
     temp->InputEdit()->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(temp->InputEdit(), Qt::Key_F1);

@@ -129,8 +129,7 @@ TEST_F(DialogsTest, PreferencesOfferTheUnitSetsAndPortsAndShowTheStoredChoices) 
     EXPECT_TRUE(Child<QPushButton>(d, "OkBtn")->isDefault());
     EXPECT_EQ(Child<QPushButton>(d, "BitBtn1")->text(), QStringLiteral("Cancel"));
     // The mnemonic of a group takes the focus to its chosen item.
-    d.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
+    EXPECT_TRUE(ActivateDialog(d));
     QTest::keyClick(&d, Qt::Key_H, Qt::AltModifier);
     ASSERT_NE(d.focusWidget(), nullptr);
     EXPECT_EQ(d.focusWidget()->parentWidget(), Child<TRadioGroup>(d, "HoseUnitGr"));

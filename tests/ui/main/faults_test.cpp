@@ -166,6 +166,17 @@ TEST_F(FaultsTest, AValueReadBackAfterAWriteThatTheWindowCannotKeepFailsTheWrite
                                  "range and therefore it has been corrected! "};
   const Msg linkError{"Error",
                       "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"};
+  // Every position before the velocity output range reached the instrument, unstored.
+  const Msg partlyWritten{
+      "Warning",
+      "The instrument now holds a partly written configuration that has not been stored!\r"
+      "Written before the error: \"Controlflag AnOut velocity\", \"Std. Hose length\", \"Atm. "
+      "pressure\", \"Humidity\", \"Gain Sensor\", \"Display Contrast\", \"Analog Output "
+      "From\", \"Analog Output To\", \"Analog Output Signal\", \"Analog Signal Offset\", "
+      "\"Analog Signal Gain\", \"Display Unit\", \"Measurement Interval\", \"Filter (moving "
+      "average) Readings\", \"Controlflag RS-232 velocity\", \"Constant C for velocity "
+      "calculation\", \"Constant n for velocity calculation\"\rWrite data again, or read data "
+      "to see what the instrument holds."};
   struct TCase {
     const char* name;
     const char* bench;
@@ -175,7 +186,7 @@ TEST_F(FaultsTest, AValueReadBackAfterAWriteThatTheWindowCannotKeepFailsTheWrite
       {"the walk goes to its end", "", {corrected, {"Error", Unusable}}},
       {"a later parameter fails",
        "FaultLinkError = B30B",
-       {corrected, linkError, {"Error", Unusable}}},
+       {corrected, linkError, {"Error", Unusable}, partlyWritten}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);

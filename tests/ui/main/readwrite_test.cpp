@@ -179,6 +179,26 @@ TEST_F(ReadWriteTest, AReadThatFailsAtOneParameterLeavesDefaultsAndNoIdentityOrL
   EXPECT_FALSE(f.Terminated());
 }
 
+// A line that fails on the identify command leaves no type to take: the relay twin the window
+// held is not kept, and nothing counts as read.
+TEST_F(ReadWriteTest, AReadWhoseIdentifyTheLineLosesTakesNoType) {
+  for (int type : {1, 2, 5, 6}) {
+    SCOPED_TRACE(type);
+    StartBench(Instrument(type, "FaultLinkError = F001"));
+    TMainForm& f = Open(Marked(type + 2));
+    ASSERT_EQ(f.InstTypeEd->text().toStdString(), InstTypeName(type + 2));
+    f.ReadBtn->click();
+    EXPECT_EQ(port.messages, (Msgs{{"Error", "Communication with instrument not possible!"}}));
+    EXPECT_EQ(f.sett->InstType(), 0);
+    EXPECT_EQ(f.InstTypeEd->text(), QString());
+    EXPECT_EQ(f.SerialEd->text(), QString());
+    EXPECT_FALSE(f.sett->ConfigRead());
+    EXPECT_FALSE(f.PrintAllowed());
+    EXPECT_FALSE(f.WriteBtn->isEnabled());
+    port.Clear();
+  }
+}
+
 // --- Write --------------------------------------------------------------------------------
 
 struct TRoundTrip {
@@ -271,6 +291,37 @@ TEST_F(ReadWriteTest, AValueTheInstrumentCorrectsIsReadBackAndTheWriteGoesOn) {
   EXPECT_EQ(CountOf(cmds, "B301"), 1);
   EXPECT_EQ(CountOf(cmds, "A301"), 1) << "read back once";
   EXPECT_EQ(cmds.back(), "B10D") << "the walk went on to the end";
+}
+
+// A write the line breaks off after the first positions tells the operator, after the line's
+// error, which parameters the instrument took without storing them; one that breaks off at the
+// first position only reports the error.
+TEST_F(ReadWriteTest, AWriteThatFailsPartWayTellsWhatTheInstrumentHolds) {
+  const Msg lineError{"Error",
+                      "Communication with instrument not possible!\r\rDDatDLL Error Nr. 3"};
+  struct TCase {
+    const char* fault;
+    Msgs messages;
+  };
+  const TCase cases[] = {
+      {"FaultLinkError = B309", {lineError}},
+      {"FaultLinkError = B201",
+       {lineError,
+        {"Warning", "The instrument now holds a partly written configuration that has not been "
+                    "stored!\rWritten before the error: \"Controlflag AnOut velocity\", \"Std. "
+                    "Hose length\"\rWrite data again, or read data to see what the instrument "
+                    "holds."}}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.fault);
+    TMainForm& f = ReadOn(10, c.fault);
+    Enter(f.HoseLenEd, "2.5");
+    f.WriteBtn->click();
+    EXPECT_EQ(port.messages, c.messages);
+    EXPECT_EQ(CountOf(AnalogCommands(), "B10C"), 0) << "nothing is stored";
+    EXPECT_TRUE(f.sett->ConfigRead());
+    EXPECT_EQ(f.HoseLenEd->Value(), 2.5) << "the window keeps the operator's value";
+  }
 }
 
 TEST_F(ReadWriteTest, WriteChecksTheClassOfTheConnectedInstrument) {

@@ -666,8 +666,7 @@ TEST_F(ReportTest, ThePreviewShowsTheOnePageAndItsHelp) {
     ASSERT_NE(preview, nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return preview->pageCount() == 1; }));
     // F1 shows the report's topic.
-    d.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(ActivateDialog(d));
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &d, Qt::Key_F1);
     THelpForm* help = FindHelpWindow();
     ASSERT_NE(help, nullptr);

@@ -53,12 +53,6 @@ std::string Instrument(int type, const std::string& extra = "") {
                     "\nSerial = 7654321\nRangeMax = " + (type == 9 ? "500" : "250") + "\n" + extra);
 }
 
-// Makes the dialog the active window, as it is for the operator: focus moves with the keyboard.
-void Activate(QDialog& d) {
-  d.activateWindow();
-  EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
-}
-
 // Replaces the text of a real-number edit as the operator does: select all, type.
 void Retype(TEditReal* edit, const QString& text) {
   if (!edit)
@@ -303,7 +297,7 @@ TEST_F(WizardsTest, TrialsAreWrittenOnFinishedInputNotWhileTyping) {
   TMainForm& f = Connect(10);
   f.show();
   EXPECT_TRUE(Run(f.HoseLenEd, "HoseCalcForm", [&](QDialog& d) {
-    Activate(d);
+    EXPECT_TRUE(ActivateDialog(d));
     auto* ed = Child<TEditReal>(d, "ParEd");
     ClearTrace();
     // Typing "0.35" passes through "0", which the instrument would correct with a warning.
@@ -710,7 +704,7 @@ TEST_F(WizardsTest, EachWizardWorksFromTheKeyboardAlone) {
   // mnemonic leads back; Esc cancels.
   EXPECT_TRUE(Run(f.HoseLenEd, "HoseCalcForm", [&](QDialog& d) {
     auto* ed = Child<TEditReal>(d, "ParEd");
-    Activate(d);
+    EXPECT_TRUE(ActivateDialog(d));
     EXPECT_EQ(QApplication::focusWidget(), ed->InputEdit());
     EXPECT_EQ(ed->InputEdit()->selectedText(), QStringLiteral("0.30"));
     ClearTrace();
@@ -733,7 +727,7 @@ TEST_F(WizardsTest, EachWizardWorksFromTheKeyboardAlone) {
   // Gain: "Factory gain" by its mnemonic; Enter on OK takes the value.
   EXPECT_TRUE(Run(f.GainSensEd, "GainForm", [&](QDialog& d) {
     auto* ed = Child<TEditReal>(d, "GainSensEd");
-    Activate(d);
+    EXPECT_TRUE(ActivateDialog(d));
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("0.9"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     ClearTrace();
@@ -758,7 +752,7 @@ TEST_F(WizardsTest, EachWizardWorksFromTheKeyboardAlone) {
   // Contrast: the arrow keys move the slider; Enter takes it.
   EXPECT_TRUE(Run(f.ContrastEd, "ContrCalcForm", [&](QDialog& d) {
     auto* slider = Child<QSlider>(d, "DispTB");
-    Activate(d);
+    EXPECT_TRUE(ActivateDialog(d));
     EXPECT_EQ(QApplication::focusWidget(), slider);
     ClearTrace();
     QTest::keyClick(slider, Qt::Key_Right);
