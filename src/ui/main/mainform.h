@@ -4,11 +4,13 @@
 // with every bound control and the shell around them: identity panel, picture panel, menus,
 // toolbar, caption, help language and home page.
 #include <QList>
+#include <QLocale>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <ctime>
@@ -505,6 +507,11 @@ private:
   THoseCalcForm* hoseCalcForm_ = nullptr;
   TGainForm* gainForm_ = nullptr;
   void MakeTrialWizards();
+  // The texts of the standard alarm delays, for the sampling interval and the locale they
+  // were written for: every refresh of the fields fills both delay lists.
+  QStringList delayItems_;
+  int delayItemsInterval_ = 0;
+  QLocale delayItemsLocale_;
   int helpContext_ = helpctx::Transmitter;
   bool terminated_ = false;
   bool settingsLoaded_ = false;

@@ -98,9 +98,23 @@ void TMainForm::SetDispUnit(TUnit u) {
 
 void TMainForm::FillDelayCombo(QComboBox* combo) {
   const int s = sett->Switch.AlInt;
+  if (delayItems_.isEmpty() || delayItemsInterval_ != s || delayItemsLocale_ != QLocale()) {
+    delayItems_.clear();
+    for (int k : StandardDelays)
+      delayItems_.append(FormatFixed(k * IntervalStep * s, 1));
+    delayItemsInterval_ = s;
+    delayItemsLocale_ = QLocale();
+  }
+  bool same = combo->count() == delayItems_.size();
+  for (int i = 0; same && i < combo->count(); ++i)
+    same = combo->itemText(i) == delayItems_[i];
+  if (same) {
+    // The list holds the standard items already; it is left as a new fill leaves it.
+    combo->setCurrentIndex(0);
+    return;
+  }
   combo->clear();
-  for (int k : StandardDelays)
-    combo->addItem(FormatFixed(k * IntervalStep * s, 1));
+  combo->addItems(delayItems_);
 }
 
 void TMainForm::SetDelayField(QComboBox* combo, int count) {
