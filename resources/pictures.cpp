@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QString>
 #include <QSvgRenderer>
 
@@ -71,11 +72,22 @@ QPixmap ProductPicture(int instType, QSize size) {
   if (size.isEmpty())
     size = ProductPictureSize;
   const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-  QPixmap pixmap(size * ratio);
+  // The drawings are compiled in: one rendering per drawing, size and pixel ratio serves every
+  // later call (the main window shows the picture anew at every identity read).
+  const QString file = QString::fromLatin1(ProductFile(instType));
+  const QString key = QStringLiteral("dtool-product:%1:%2x%3@%4")
+                          .arg(file)
+                          .arg(size.width())
+                          .arg(size.height())
+                          .arg(ratio);
+  QPixmap pixmap;
+  if (QPixmapCache::find(key, &pixmap))
+    return pixmap;
+  pixmap = QPixmap(size * ratio);
   pixmap.setDevicePixelRatio(ratio);
   pixmap.fill(Qt::transparent);
 
-  QSvgRenderer renderer(QString::fromLatin1(ProductFile(instType)));
+  QSvgRenderer renderer(file);
   // Keep the drawing's proportions and centre it in the requested size.
   QSizeF drawn = renderer.defaultSize();
   if (drawn.isEmpty())
@@ -86,6 +98,8 @@ QPixmap ProductPicture(int instType, QSize size) {
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
   renderer.render(&painter, target);
+  painter.end();
+  QPixmapCache::insert(key, pixmap);
   return pixmap;
 }
 

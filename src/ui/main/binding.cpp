@@ -205,8 +205,7 @@ void TMainForm::WriteSwitchAlarms() {
     a.dir->setCurrentIndex(a.threshold > 0 ? 1 : 0);
     SettingToEdit(a.thre, session_->Prefs().PressUnit, unit::Pa, std::fabs(a.threshold));
     SettingToEdit(a.hys, session_->Prefs().PressUnit, unit::Pa, a.hysteresis);
-    FillDelayCombo(a.dly);
-    SetDelayField(a.dly, a.delay);
+    SetDelayField(a.dly, a.delay); // fills the list first
   }
   AlIntCb->setCurrentIndex(s.AlInt - 1);
 }

@@ -73,6 +73,38 @@ void TMainForm::ActTypeOfInstrumentExecute() {
   form.exec();
 }
 
+// ---- The windows made at their first use ----
+
+TOutTestForm* TMainForm::OutTestForm() {
+  if (!outTestForm_)
+    outTestForm_ = new TOutTestForm(*this);
+  return outTestForm_;
+}
+
+TAboutForm* TMainForm::AboutForm() {
+  if (!aboutForm_)
+    aboutForm_ = new TAboutForm(*this);
+  return aboutForm_;
+}
+
+void TMainForm::MakeTrialWizards() {
+  // Each registers itself for the live reading, the hose length wizard first.
+  if (!hoseCalcForm_)
+    hoseCalcForm_ = new THoseCalcForm(*this);
+  if (!gainForm_)
+    gainForm_ = new TGainForm(*this);
+}
+
+THoseCalcForm* TMainForm::HoseCalcForm() {
+  MakeTrialWizards();
+  return hoseCalcForm_;
+}
+
+TGainForm* TMainForm::GainForm() {
+  MakeTrialWizards();
+  return gainForm_;
+}
+
 void TMainForm::SetMovAverForm(TMovAverForm* form) {
   movAverForm_ = form;
 }
@@ -108,7 +140,7 @@ void TMainForm::ActChangeProtCodeExecute() {
 void TMainForm::ActTestAnalOutputExecute() {
   if (!Ready() || !Link())
     return;
-  OutTestForm->Execute();
+  OutTestForm()->Execute();
 }
 
 // ---- Wizard buttons: the connected instrument must be of the current class, and the wizard
@@ -129,7 +161,7 @@ void TMainForm::GainSensEdClick(TEditReal* sender) {
     return;
   if (!AktSettExit(sender))
     return;
-  GainForm->Execute();
+  GainForm()->Execute();
 }
 
 void TMainForm::AtmPressEdButtonClick() {
@@ -146,7 +178,7 @@ void TMainForm::HoseLenEdClick() {
     return;
   if (!AktSettExit(HoseLenEd))
     return;
-  HoseCalcForm->Execute(pkHoseLength);
+  HoseCalcForm()->Execute(pkHoseLength);
 }
 
 void TMainForm::VelocityCEdButtonClick(TEditReal* sender) {
@@ -156,7 +188,7 @@ void TMainForm::VelocityCEdButtonClick(TEditReal* sender) {
     FatalStop("TMainForm.VelocityCEdButtonClick(): Unknown Sender!");
   if (!AktSettExit(sender))
     return;
-  HoseCalcForm->Execute(sender == VelocityCEd ? pkVelocityC : pkVelocityCStatic);
+  HoseCalcForm()->Execute(sender == VelocityCEd ? pkVelocityC : pkVelocityCStatic);
 }
 
 void TMainForm::AnOffsetEditButtonClick(TEditReal* sender) {
@@ -174,7 +206,7 @@ void TMainForm::AnOffsetEditButtonClick(TEditReal* sender) {
 void TMainForm::ActAboutExecute() {
   if (!Ready())
     return;
-  AboutForm->Execute();
+  AboutForm()->Execute();
 }
 
 } // namespace dtool

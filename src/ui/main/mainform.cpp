@@ -181,13 +181,8 @@ void TMainForm::FormCreate() {
   // 7, 8
   setWindowTitle(QString::fromStdString(BuildCaption()));
   PageControl->setCurrentWidget(MeasPg);
-  // 9: the dialogs that live as long as the window.
-  OutTestForm = new TOutTestForm(*this);
-  AboutForm = new TAboutForm(*this);
-  // 9: the dialogs that live as long as the window; the trial wizards register themselves for
-  // the live reading.
-  HoseCalcForm = new THoseCalcForm(*this);
-  GainForm = new TGainForm(*this);
+  // 9: the dialogs that live as long as the window are made at their first use (OutTestForm,
+  // AboutForm, HoseCalcForm, GainForm).
   // 10: the session with the settings object and the link it talks through; it keeps what the
   // settings file can keep.
   TSessionSetup setup = std::move(sessionSetup_);

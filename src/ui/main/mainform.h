@@ -4,11 +4,13 @@
 // with every bound control and the shell around them: identity panel, picture panel, menus,
 // toolbar, caption, help language and home page.
 #include <QList>
+#include <QLocale>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <ctime>
@@ -408,15 +410,16 @@ public:
   QTimer* CheckInstTim = nullptr;
   QTimer* TimReadNoDataSuppr = nullptr;
 
-  // "Test analog output", created with the window and owned by it.
-  TOutTestForm* OutTestForm = nullptr;
+  // "Test analog output", made at its first use and kept, owned by the window.
+  TOutTestForm* OutTestForm();
   // Where the wizards get their timers; empty: the event loop's. Tests drive their own.
   TWizardTimerSource WizardTimers;
-  // The About window, made with the main window and kept until its end.
-  TAboutForm* AboutForm = nullptr;
-  // The live trial wizards, created at start and owned by the window.
-  THoseCalcForm* HoseCalcForm = nullptr;
-  TGainForm* GainForm = nullptr;
+  // The About window, made at its first use and kept until the window's end.
+  TAboutForm* AboutForm();
+  // The live trial wizards, made together at the first use of either (the hose length wizard
+  // first) and owned by the window.
+  THoseCalcForm* HoseCalcForm();
+  TGainForm* GainForm();
 
 signals:
   // TerminateApplication was called: the application is to end once the running operation
@@ -498,6 +501,17 @@ private:
   // The folder of the last PDF saved in this session.
   QString pdfFolder_;
   QPointer<TMovAverForm> movAverForm_;
+  // The windows above, once made; the first paint does not wait for them.
+  TOutTestForm* outTestForm_ = nullptr;
+  TAboutForm* aboutForm_ = nullptr;
+  THoseCalcForm* hoseCalcForm_ = nullptr;
+  TGainForm* gainForm_ = nullptr;
+  void MakeTrialWizards();
+  // The texts of the standard alarm delays, for the sampling interval and the locale they
+  // were written for: every refresh of the fields fills both delay lists.
+  QStringList delayItems_;
+  int delayItemsInterval_ = 0;
+  QLocale delayItemsLocale_;
   int helpContext_ = helpctx::Transmitter;
   bool terminated_ = false;
   bool settingsLoaded_ = false;

@@ -8,6 +8,7 @@
 #include <QLocale>
 
 #include <cmath>
+#include <iterator>
 
 #include "link/instlink.h"
 #include "tools/fatal.h"
@@ -23,11 +24,9 @@ constexpr double IntervalStep = 0.15;
 constexpr int StandardDelays[] = {0, 2, 4, 8, 12, 16, 20, 40, 60, 80, 120, 160, 200, 240};
 constexpr double DelayTolerance = 0.001;
 
-// The number a delay item shows; our own items always hold one.
-double ItemValue(const QComboBox* combo, int index) {
-  QLocale locale;
-  locale.setNumberOptions(QLocale::RejectGroupSeparator);
-  return locale.toDouble(combo->itemText(index));
+// The number a delay item shows: the delay rounded to the one decimal the item is written with.
+double ShownDelay(double seconds) {
+  return std::round(seconds * 10) / 10;
 }
 
 } // namespace
@@ -99,9 +98,23 @@ void TMainForm::SetDispUnit(TUnit u) {
 
 void TMainForm::FillDelayCombo(QComboBox* combo) {
   const int s = sett->Switch.AlInt;
+  if (delayItems_.isEmpty() || delayItemsInterval_ != s || delayItemsLocale_ != QLocale()) {
+    delayItems_.clear();
+    for (int k : StandardDelays)
+      delayItems_.append(FormatFixed(k * IntervalStep * s, 1));
+    delayItemsInterval_ = s;
+    delayItemsLocale_ = QLocale();
+  }
+  bool same = combo->count() == delayItems_.size();
+  for (int i = 0; same && i < combo->count(); ++i)
+    same = combo->itemText(i) == delayItems_[i];
+  if (same) {
+    // The list holds the standard items already; it is left as a new fill leaves it.
+    combo->setCurrentIndex(0);
+    return;
+  }
   combo->clear();
-  for (int k : StandardDelays)
-    combo->addItem(FormatFixed(k * IntervalStep * s, 1));
+  combo->addItems(delayItems_);
 }
 
 void TMainForm::SetDelayField(QComboBox* combo, int count) {
@@ -112,10 +125,12 @@ void TMainForm::SetDelayField(QComboBox* combo, int count) {
   const int s = sett->Switch.AlInt;
   const double t = count * IntervalStep * s;
   combo->setCurrentIndex(-1);
-  for (int p = 0; p < combo->count(); ++p) {
-    const double c = ItemValue(combo, p);
-    const double n =
-        p + 1 < combo->count() ? ItemValue(combo, p + 1) : (maxDly + 1) * IntervalStep * s;
+  // The items are the standard delays FillDelayCombo wrote.
+  constexpr int items = static_cast<int>(std::size(StandardDelays));
+  for (int p = 0; p < items; ++p) {
+    const double c = ShownDelay(StandardDelays[p] * IntervalStep * s);
+    const double n = p + 1 < items ? ShownDelay(StandardDelays[p + 1] * IntervalStep * s)
+                                   : (maxDly + 1) * IntervalStep * s;
     if (c + DelayTolerance < t && t < n - DelayTolerance) {
       // A delay between two standard ones gets an item of its own.
       combo->insertItem(p + 1, FormatFixed(t, 1));

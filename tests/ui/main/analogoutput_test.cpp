@@ -742,8 +742,8 @@ TEST_F(OutputTestTest, InVelocityModeTheVelocityRangeIsUsedInThePreferredUnit) {
 
 TEST_F(OutputTestTest, TheWindowLivesWithTheMainWindowAndKeepsItsLastValue) {
   TMainForm& f = Connect(1000, 10000); // 10..100 Pa
-  ASSERT_NE(f.OutTestForm, nullptr);
-  EXPECT_EQ(f.OutTestForm->parent(), &f);
+  ASSERT_NE(f.OutTestForm(), nullptr);
+  EXPECT_EQ(f.OutTestForm()->parent(), &f);
   // The first value, 0, lies below the range: it becomes 10 with a beep.
   Test(f, [&](TOutTestForm& d) {
     EXPECT_EQ(d.OutvalEd->Text(), "10.00");

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 #include "mainform_fixture.h"
@@ -435,6 +436,26 @@ TEST_F(BindingTest, DelayBetweenStandardDelaysGetsAnItemOfItsOwn) {
   f.WriteSetToField_(true);
   EXPECT_EQ(f.Al1DlyCb->currentText(), QStringLiteral("18.3"));
   EXPECT_EQ(f.Al1DlyCb->itemText(f.Al1DlyCb->currentIndex() - 1), QStringLiteral("18.0"));
+}
+
+// Every standard delay at every sampling interval, with a decimal point and a decimal comma:
+// the list keeps its standard items and selects the one the count stands for.
+TEST_F(BindingTest, EveryStandardDelaySelectsItsOwnItem) {
+  constexpr int Standard[] = {0, 2, 4, 8, 12, 16, 20, 40, 60, 80, 120, 160, 200, 240};
+  for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+    QLocale::setDefault(locale);
+    TMainForm& f = Open(9);
+    for (int interval = 1; interval <= 10; ++interval)
+      for (int i = 0; i < static_cast<int>(std::size(Standard)); ++i) {
+        f.sett->Switch.AlInt = static_cast<std::uint8_t>(interval);
+        f.sett->Switch.Al1Dly = static_cast<std::uint8_t>(Standard[i]);
+        f.WriteSetToField_(true);
+        ASSERT_EQ(f.Al1DlyCb->count(), 14) << locale.name().toStdString() << " " << interval;
+        EXPECT_EQ(f.Al1DlyCb->currentIndex(), i)
+            << locale.name().toStdString() << " interval " << interval << " delay " << Standard[i];
+        EXPECT_EQ(f.GetDelayField(f.Al1DlyCb), Standard[i]);
+      }
+  }
 }
 
 TEST_F(BindingTest, ChangingTheSamplingIntervalChangesTheSecondsOfEveryDelay) {

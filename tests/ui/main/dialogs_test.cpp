@@ -632,7 +632,7 @@ TEST_F(DialogsTest, AboutShowsTheIdentityOfTheInstrumentRead) {
     f.ReadBtn->click();
     ASSERT_TRUE(f.sett->ConfigRead()) << (port.messages.empty() ? "" : port.Texts().front());
     Run(f.ActAbout, "AboutForm", [&](QDialog& d) {
-      EXPECT_EQ(&d, f.AboutForm) << "the window made with the main window";
+      EXPECT_EQ(&d, f.AboutForm()) << "the window made with the main window";
       EXPECT_EQ(d.windowTitle(), QStringLiteral("About"));
       EXPECT_EQ(HelpContextOf(&d), 10900);
       EXPECT_EQ(Child<QLabel>(d, "NameLb")->text(), Version);

@@ -159,9 +159,9 @@ int TakeDialogShots(const QString& folder, const QTemporaryDir& dir) {
     auto path = [&](const char* what) {
       return QDir(folder).filePath(QStringLiteral("dialog-%1.png").arg(QLatin1String(what)));
     };
-    if (!GrabModal(*form.AboutForm,
+    if (!GrabModal(*form.AboutForm(),
                    QDir(folder).filePath(QStringLiteral("dialog-about-%1.png").arg(shot.name)),
-                   [&] { return form.AboutForm->Execute(); }))
+                   [&] { return form.AboutForm()->Execute(); }))
       ++failures;
     if (shot.type != 9)
       continue;

@@ -486,7 +486,7 @@ TEST_F(WizardsTest, ASwitchWizardWithoutAReadAsksToReadFirst) {
       EXPECT_DOUBLE_EQ(trialHose, 0.3) << "the values just read";
     } else {
       ClickRefused(f.HoseLenEd);
-      EXPECT_FALSE(f.HoseCalcForm->isVisible());
+      EXPECT_FALSE(f.HoseCalcForm()->isVisible());
       EXPECT_EQ(CallsOf("GetConf").size(), 0u);
     }
     EXPECT_EQ(port.messages, (Msgs{{"ErrorYesNo", ReadFirst}}));
@@ -841,7 +841,7 @@ TEST_F(WizardsTest, EveryHelpContextOfTheWizardsHasItsTopicInBothLanguages) {
 
 TEST_F(WizardsTest, AnUnknownKindIsADefectOfTheProgram) {
   TMainForm& f = Connect(10);
-  THoseCalcForm& w = *f.HoseCalcForm;
+  THoseCalcForm& w = *f.HoseCalcForm();
   auto fatal = [](const std::function<void()>& call) {
     try {
       call();
