@@ -799,7 +799,8 @@ void TBench::OpenTrace(const std::string& path) {
   }
   if (path.empty())
     return;
-  trace_ = std::fopen(path.c_str(), "a");
+  // Lines end in "\n" on every system, as the tools that read the trace expect.
+  trace_ = std::fopen(path.c_str(), "ab");
   if (trace_ == nullptr) {
     Message("Trace file \"" + path + "\" cannot be written: no trace.");
     return;

@@ -8,9 +8,10 @@
 #define DTOOL_BENCH_IMPORT __attribute__((visibility("default")))
 #endif
 
-// The functions of the two link libraries. On Windows their module-definition files export
-// them under their plain names only, as the maker's libraries do.
-#if defined(_WIN32)
+// The functions of the two link libraries. On 32-bit Windows their module-definition files
+// export them under their plain names only, as the maker's libraries do; elsewhere the names
+// are plain already.
+#if defined(_WIN32) && !defined(_WIN64)
 #define DTOOL_LINK_EXPORT
 #else
 #define DTOOL_LINK_EXPORT DTOOL_BENCH_EXPORT

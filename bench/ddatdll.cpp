@@ -15,6 +15,17 @@ const TAnalogLinkApi& Api() {
 
 } // namespace
 
+// On 64-bit Windows, where C names are not decorated, GetLastError within the library is
+// kernel32's: there the function has a name of its own, exported as GetLastError by
+// DDatDll64.def.
+#if defined(_WIN64)
+#define DDATDLL_GETLASTERROR DDatGetLastError
+#define DDATDLL_GETLASTERROR_EXPORT
+#else
+#define DDATDLL_GETLASTERROR GetLastError
+#define DDATDLL_GETLASTERROR_EXPORT DTOOL_LINK_EXPORT
+#endif
+
 #define DDATDLL_FUNCTION(name)                                                                     \
   static_assert(std::is_same_v<decltype(name), analog::Fn##name>, #name " keeps the contract")
 
@@ -49,7 +60,8 @@ DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetPressInst(std::int32_t port, fl
 DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetVelocityInst(std::int32_t port, float* velocity) {
   return Api().GetVelocityInst(port, velocity);
 }
-DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL GetLastError(std::int32_t port, TErrRec* rec) {
+DDATDLL_GETLASTERROR_EXPORT std::int32_t DTOOL_LINKCALL DDATDLL_GETLASTERROR(std::int32_t port,
+                                                                             TErrRec* rec) {
   return Api().GetLastError(port, rec);
 }
 DTOOL_LINK_EXPORT std::int32_t DTOOL_LINKCALL ClrErrors(std::int32_t port) {
@@ -66,5 +78,6 @@ DDATDLL_FUNCTION(TransCmd);
 DDATDLL_FUNCTION(GetRecEventKind);
 DDATDLL_FUNCTION(GetPressInst);
 DDATDLL_FUNCTION(GetVelocityInst);
-DDATDLL_FUNCTION(GetLastError);
+static_assert(std::is_same_v<decltype(DDATDLL_GETLASTERROR), analog::FnGetLastError>,
+              "GetLastError keeps the contract");
 DDATDLL_FUNCTION(ClrErrors);

@@ -2,7 +2,8 @@
 # Checks the Debian package as a user would meet it: unpacks it into an empty root and lists
 # it, starts the installed program under Xvfb as an ordinary user who cannot write the
 # program's folder, ends it with SIGTERM, and checks that its settings file went to that
-# user's configuration folder and nothing was written beside the program.
+# user's configuration folder and nothing was written beside the program; checks the menu
+# entry with desktop-file-validate.
 #   scripts/check-package.sh [package.deb]        (default: the one in build/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,6 +18,26 @@ echo "== $(basename "$deb") unpacked:"
 (cd "$work/root" && find . -mindepth 1 | sort | while read -r f; do
   if [ -L "$f" ]; then echo "$f -> $(readlink "$f")"; elif [ -d "$f" ]; then echo "$f/"; else echo "$f"; fi
 done)
+
+if ! command -v desktop-file-validate >/dev/null; then
+  as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+  as_root apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends desktop-file-utils
+fi
+desktop="$work/root/usr/share/applications/dtoolpc.desktop"
+echo "== desktop-file-validate usr/share/applications/dtoolpc.desktop"
+if [ ! -f "$desktop" ]; then
+  echo "FAILED: the package has no usr/share/applications/dtoolpc.desktop"
+  exit 1
+fi
+# It prints errors, warnings and hints; an error makes it fail, and so does any message here.
+validation=$(desktop-file-validate "$desktop" 2>&1) || true
+if [ -n "$validation" ]; then
+  echo "$validation"
+  echo "FAILED: the menu entry does not validate cleanly"
+  exit 1
+fi
+echo "ok: the menu entry validates"
 
 prog="$work/root/usr/lib/dtoolpc"
 chmod -R a-w "$prog"
