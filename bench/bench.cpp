@@ -245,7 +245,21 @@ std::int32_t TBench::ClosePort(TLib lib, std::int32_t port) {
       Run(lib, "CloseCom", port,
           [this, lib](TPort& p, std::int64_t, TExchange&) { return Close(p, lib); });
   AwaitDelivery();
+  StopThreadWhenIdle();
   return status;
+}
+
+void TBench::StopThreadWhenIdle() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!thread_.joinable() || thread_.get_id() == std::this_thread::get_id())
+      return; // a callback that closes a port leaves the thread to the next close or the end
+    for (const TPort& p : ports_) {
+      if (p.Owner != TPort::TOwner::None)
+        return;
+    }
+  }
+  StopThread();
 }
 
 std::int32_t TBench::SetRecProc(TLib lib, std::int32_t port, TRecEventProc* proc) {

@@ -212,6 +212,9 @@ private:
   void StartThread();
   // Stops the bench's thread and joins it. Unloading tells that the library is being unloaded.
   void StopThread(bool unloading = false);
+  // With no port open the thread has nothing to deliver: it ends here, at an ordinary call, so
+  // that unloading the library (on Windows under the loader's lock) finds no thread to end.
+  void StopThreadWhenIdle();
   void ThreadMain();
   // One turn of the thread: delivers due callbacks, or waits for the next event.
   void ThreadTurn(std::unique_lock<std::mutex>& lock);

@@ -274,6 +274,26 @@ TEST_F(BenchThread, UnloadingTheLibrariesJoinsTheThread) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_EQ(recordCalls, calls);
 }
+
+// The thread runs while a port is open: closing the last one ends it, so that unloading the
+// libraries afterwards has no thread to end; opening a port again starts it again.
+TEST_F(BenchThread, ClosingTheLastPortEndsTheThread) {
+  const int withoutBench = ThreadsOfTheProcess();
+  ASSERT_EQ(UseBench("[COM1]\nInstrument = DravonDat\n[COM2]\nInstrument = DravonSwitch\n"), 0);
+  ASSERT_EQ(an->OpenCom(1), 0);
+  ASSERT_EQ(sw->OpenComOnly(2), 0);
+  EXPECT_EQ(ThreadsOfTheProcess(), withoutBench + 1);
+  ASSERT_EQ(an->CloseCom(1), 0);
+  EXPECT_EQ(ThreadsOfTheProcess(), withoutBench + 1) << "a port is still open";
+  ASSERT_EQ(sw->CloseCom(2), 0);
+  EXPECT_TRUE(WaitFor([&] { return ThreadsOfTheProcess() == withoutBench; }));
+
+  ASSERT_EQ(an->OpenCom(1), 0);
+  ASSERT_EQ(an->SetRecEventProc(1, TestRecEventProc), 0);
+  Advance(3000);
+  EXPECT_TRUE(WaitFor([] { return recordCalls > 0; })) << "records after reopening";
+  ASSERT_EQ(an->CloseCom(1), 0);
+}
 #endif
 
 } // namespace

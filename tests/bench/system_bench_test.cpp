@@ -336,6 +336,10 @@ TEST_F(SystemBench, BenchFileStateAndTraceFromTheEnvironmentAcrossUnloading) {
   } unset;
 
   auto reload = [this] {
+    // The port is closed before the libraries go, as the program closes its port.
+    if (an.Loaded()) {
+      EXPECT_EQ(an->CloseCom(1), 0);
+    }
     UnloadAll(an, sw, benchLib);
     TLinkLoadError err;
     ASSERT_TRUE(an.Load(LinkDir(), err)) << err.Text();
