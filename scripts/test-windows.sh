@@ -99,13 +99,20 @@ if [ -n "$with64" ]; then
   build project64 googletest64 "$root/cmake/mingw-x86_64.cmake"
 fi
 
-# Wine's own folder for these runs (64-bit, for 32- and 64-bit programs), kept between runs:
-# making it takes minutes.
-export WINEPREFIX="$dir/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# 64-bit programs start at once through wine64 itself; "wine" would start its 32-bit loader
+# first, which takes a minute and more where that is emulated.
+wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+
+# Wine's own folder for these runs (64-bit, for 32- and 64-bit programs), kept between runs and
+# between clones like the compiler cache: making it takes minutes. DTOOL_WINEPREFIX names
+# another.
+export WINEPREFIX="${DTOOL_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/dtoolpc/wineprefix}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export DTOOL_TEST=1
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Making the Wine prefix (once)"
-  wineboot --init >/dev/null 2>&1 || true
+  echo "Making the Wine prefix in $WINEPREFIX (once)"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  "$wine64" wineboot --init >/dev/null 2>&1 || true
 fi
 # One Wine server for all the test programs (one that runs already for the prefix stays).
 wineserver -p 600 2>/dev/null || true
@@ -114,10 +121,6 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 failed=()   # counted failures
 ended=()    # 32-bit programs ended by the emulator, not counted
 report=()   # one line a program, for the summary at the end
-
-# 64-bit programs start at once through wine64 itself; "wine" would start its 32-bit loader
-# first, which takes a minute and more where that is emulated.
-wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 
 # run <project> <name> <how> <wine>: runs every test program of the build; how is "native" or
 # "emulated".
