@@ -45,6 +45,14 @@ std::optional<std::int32_t> ProtCodeOf(const std::string& text) {
 
 } // namespace
 
+const char* CommandName(TCommand command) {
+  for (const TCommandName& c : Commands) {
+    if (c.Command == command)
+      return c.Name;
+  }
+  return "";
+}
+
 TParsedArgs ParseCliArgs(const std::vector<std::string>& args,
                          const std::optional<std::string>& codeVariable) {
   TCliArgs a;

@@ -19,6 +19,8 @@ inline constexpr int BadFile = 5;      // the configuration file is invalid
 } // namespace exitcode
 
 enum class TCommand { Info, Read, Write, Diff, Zero, Live, Report };
+// The command's name on the command line and in the machine-readable output.
+const char* CommandName(TCommand command);
 
 // The environment variable that may hold the protection code.
 inline constexpr const char* CodeVariable = "DTOOL_CODE";

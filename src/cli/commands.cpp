@@ -669,33 +669,27 @@ int TRun::Execute() {
   if (args_.Port)
     prefs_.ComPort = *args_.Port;
   int status = exitcode::Ok;
+  name_ = CommandName(args_.Command);
   switch (args_.Command) {
   case TCommand::Info:
-    name_ = "info";
     status = Info();
     break;
   case TCommand::Read:
-    name_ = "read";
     status = Read();
     break;
   case TCommand::Write:
-    name_ = "write";
     status = Write();
     break;
   case TCommand::Diff:
-    name_ = "diff";
     status = Diff();
     break;
   case TCommand::Zero:
-    name_ = "zero";
     status = Zero();
     break;
   case TCommand::Live:
-    name_ = "live";
     status = Live();
     break;
   case TCommand::Report:
-    name_ = "report";
     status = Report();
     break;
   }

@@ -18,9 +18,9 @@
 #include <cstring>
 
 #include "core/settings.h"
-#include "link/linkloader.h"
 #include "support/benchtrace.h"
 #include "support/pdftools.h"
+#include "support/programfolder.h"
 
 namespace dtool {
 namespace {
@@ -83,26 +83,11 @@ TSetFileRecords Records(int type, std::int32_t port) {
   return r;
 }
 
-bool CopyInto(const QString& from, const QString& folder) {
-  const QString to = QDir(folder).filePath(QFileInfo(from).fileName());
-  return QFile::copy(from, to) &&
-         QFile::setPermissions(to, QFile::permissions(from) | QFileDevice::WriteOwner);
-}
-
 class ProgramTest : public ::testing::TestWithParam<int> {
 protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    const QDir bin(QCoreApplication::applicationDirPath());
-    const QString suffix = QString::fromStdString(LinkLibrarySuffix());
-    for (const QString& name :
-         {QStringLiteral("DToolPc"), QStringLiteral("DDatDll") + suffix,
-          QStringLiteral("DSwitch") + suffix, QStringLiteral("DBench") + suffix})
-      ASSERT_TRUE(CopyInto(bin.filePath(name), dir.path())) << name.toStdString();
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Help")));
-    for (const QString& name : QDir(bin.filePath(QStringLiteral("Help"))).entryList(QDir::Files))
-      ASSERT_TRUE(CopyInto(bin.filePath(QStringLiteral("Help/") + name),
-                           QDir(dir.path()).filePath(QStringLiteral("Help"))));
+    ASSERT_EQ(test::CopyProgramInto(QStringLiteral("DToolPc"), dir.path()), QString());
     QFile bench(QDir(dir.path()).filePath(QStringLiteral("test-bench.ini")));
     ASSERT_TRUE(bench.open(QIODevice::WriteOnly));
     bench.write(Bench);

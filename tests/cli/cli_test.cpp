@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "core/settings.h"
-#include "link/linkloader.h"
 #include "support/pdftools.h"
+#include "support/programfolder.h"
 
 namespace dtool {
 namespace {
@@ -69,27 +69,13 @@ void PrintTo(const TResult& r, std::ostream* os) {
   *os << "exit " << r.Exit << "\n--- stdout:\n" << r.Out << "--- stderr:\n" << r.Err;
 }
 
-bool CopyInto(const QString& from, const QString& folder) {
-  const QString to = QDir(folder).filePath(QFileInfo(from).fileName());
-  return QFile::copy(from, to) &&
-         QFile::setPermissions(to, QFile::permissions(from) | QFileDevice::WriteOwner);
-}
-
 class DtoolTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    const QDir bin(QCoreApplication::applicationDirPath());
-    const QString suffix = QString::fromStdString(LinkLibrarySuffix());
-    for (const QString& name :
-         {QStringLiteral("dtool"), QStringLiteral("DDatDll") + suffix,
-          QStringLiteral("DSwitch") + suffix, QStringLiteral("DBench") + suffix})
-      ASSERT_TRUE(CopyInto(bin.filePath(name), dir.path())) << name.toStdString();
-    // The help files, as beside an installed program: the report's main window looks for them.
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Help")));
-    for (const QString& name : QDir(bin.filePath(QStringLiteral("Help"))).entryList(QDir::Files))
-      ASSERT_TRUE(CopyInto(bin.filePath(QStringLiteral("Help/") + name),
-                           QDir(dir.path()).filePath(QStringLiteral("Help"))));
+    // With the help files, as beside an installed program: the report's main window looks for
+    // them.
+    ASSERT_EQ(test::CopyProgramInto(QStringLiteral("dtool"), dir.path()), QString());
     WriteText("bench.ini", Bench);
   }
 
@@ -101,6 +87,27 @@ protected:
     QFile file(Path(name));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(text.data(), qint64(text.size()));
+  }
+
+  // A settings file beside the program with the default records, the port and the pressure
+  // unit; its bytes.
+  std::string WriteSetFile(std::int32_t port, TUnit pressUnit) {
+    TSetFileRecords records;
+    TSettings sett(nullptr);
+    sett.SetDefaults(false, false);
+    records.Class1 = sett.Class1;
+    records.Class23 = sett.Class23;
+    records.Switch = sett.Switch;
+    records.Prefs.ComPort = port;
+    records.Prefs.PressUnit = pressUnit;
+    records.Prefs.VelocityUnit = unit::m_s;
+    records.Prefs.AtmUnit = unit::hPa;
+    records.Prefs.HoseUnit = unit::m;
+    records.Prefs.MovAverFilt = 1;
+    const TSetFileImage image = BuildSetFileImage(records);
+    const std::string bytes(reinterpret_cast<const char*>(image.data()), image.size());
+    WriteText("DToolPc.SET", bytes);
+    return bytes;
   }
 
   std::string ReadText(const std::string& name) const {
@@ -460,20 +467,7 @@ TEST_F(DtoolTest, LiveShowsReadingsInTheSettingsFileUnits) {
   EXPECT_EQ(Run({"live", "--count", "2"}).Out, "Pressure: 150.00 Pa\nPressure: 150.00 Pa\n");
   // The switch reports no data for a while after its configuration was read: not a reading.
   EXPECT_EQ(Run({"live", "--count", "1", "--port", "4"}).Out, "Pressure: 120.00 Pa\n");
-  TSetFileRecords records;
-  TSettings sett(nullptr);
-  sett.SetDefaults(false, false);
-  records.Class1 = sett.Class1;
-  records.Class23 = sett.Class23;
-  records.Switch = sett.Switch;
-  records.Prefs.ComPort = 1;
-  records.Prefs.PressUnit = unit::mbar;
-  records.Prefs.VelocityUnit = unit::m_s;
-  records.Prefs.AtmUnit = unit::hPa;
-  records.Prefs.HoseUnit = unit::m;
-  records.Prefs.MovAverFilt = 1;
-  const TSetFileImage image = BuildSetFileImage(records);
-  WriteText("DToolPc.SET", std::string(reinterpret_cast<const char*>(image.data()), image.size()));
+  WriteSetFile(1, unit::mbar);
   const TResult r = Run({"live", "--count", "1"});
   EXPECT_EQ(r.Exit, 0) << ::testing::PrintToString(r);
   EXPECT_EQ(r.Out, "Pressure: 1.5000 mbar\n");
@@ -486,21 +480,7 @@ TEST_F(DtoolTest, LiveShowsReadingsInTheSettingsFileUnits) {
 TEST_F(DtoolTest, ReportOfTheInstrumentAsAPdf) {
   WriteText("job.ini", WithValue(ReadConfig(1), "Hose_length", "2.5"));
   ASSERT_EQ(Run({"write", "job.ini"}).Exit, 0);
-  TSetFileRecords records;
-  TSettings sett(nullptr);
-  sett.SetDefaults(false, false);
-  records.Class1 = sett.Class1;
-  records.Class23 = sett.Class23;
-  records.Switch = sett.Switch;
-  records.Prefs.ComPort = 4;
-  records.Prefs.PressUnit = unit::Pa;
-  records.Prefs.VelocityUnit = unit::m_s;
-  records.Prefs.AtmUnit = unit::hPa;
-  records.Prefs.HoseUnit = unit::m;
-  records.Prefs.MovAverFilt = 1;
-  const TSetFileImage image = BuildSetFileImage(records);
-  const std::string setFile(reinterpret_cast<const char*>(image.data()), image.size());
-  WriteText("DToolPc.SET", setFile);
+  const std::string setFile = WriteSetFile(4, unit::Pa);
 
   const TResult r = Run({"report", "--pdf", "out.pdf", "--port", "1", "--json"});
   ASSERT_EQ(r.Exit, 0) << ::testing::PrintToString(r);
@@ -656,20 +636,7 @@ TEST_F(DtoolTest, NoInstrumentOrPortGivesStatusTwo) {
 // Without --port the port of the settings file beside the program is used.
 TEST_F(DtoolTest, DefaultPortComesFromTheSettingsFile) {
   EXPECT_NE(Run({"info"}).Out.find("DravonDat"), std::string::npos);
-  TSetFileRecords records;
-  TSettings sett(nullptr);
-  sett.SetDefaults(false, false);
-  records.Class1 = sett.Class1;
-  records.Class23 = sett.Class23;
-  records.Switch = sett.Switch;
-  records.Prefs.ComPort = 4;
-  records.Prefs.PressUnit = unit::mbar;
-  records.Prefs.VelocityUnit = unit::m_s;
-  records.Prefs.AtmUnit = unit::hPa;
-  records.Prefs.HoseUnit = unit::m;
-  records.Prefs.MovAverFilt = 1;
-  const TSetFileImage image = BuildSetFileImage(records);
-  WriteText("DToolPc.SET", std::string(reinterpret_cast<const char*>(image.data()), image.size()));
+  WriteSetFile(4, unit::mbar);
   const TResult r = Run({"info"});
   EXPECT_EQ(r.Exit, 0) << ::testing::PrintToString(r);
   EXPECT_NE(r.Out.find("DravonSwitch"), std::string::npos) << r.Out;
