@@ -197,6 +197,18 @@ void CheckBenchFile(const std::uint8_t* data, std::size_t size) {
   }
 }
 
+// What an instrument keeps of a stored state it keeps again after storing it: its state saved,
+// loaded into a new instrument and saved again gives the same text.
+template <typename TInstrument>
+void RequireStableState(const TInstrument& loaded, const TPortSetup& setup, const char* what) {
+  TIniSection stored, again;
+  loaded.Save(stored);
+  TInstrument second(setup);
+  second.Load(stored);
+  second.Save(again);
+  FUZZ_REQUIRE(SectionText(stored) == SectionText(again), what);
+}
+
 void CheckBenchState(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::vector<TIniProblem> problems;
@@ -219,12 +231,7 @@ void CheckBenchState(const std::uint8_t* data, std::size_t size) {
         setup.RangeMax = 500;
         TSwitchInstrument first(setup);
         first.Load(section);
-        TIniSection stored, again;
-        first.Save(stored);
-        TSwitchInstrument second(setup);
-        second.Load(stored);
-        second.Save(again);
-        FUZZ_REQUIRE(SectionText(stored) == SectionText(again), "switch state not stable");
+        RequireStableState<TSwitchInstrument>(first, setup, "switch state not stable");
         first.PowerUp(0);
         first.Advance(5000);
         float p = 0;
@@ -234,12 +241,7 @@ void CheckBenchState(const std::uint8_t* data, std::size_t size) {
       }
       TAnalogInstrument first(setup);
       first.Load(section);
-      TIniSection stored, again;
-      first.Save(stored);
-      TAnalogInstrument second(setup);
-      second.Load(stored);
-      second.Save(again);
-      FUZZ_REQUIRE(SectionText(stored) == SectionText(again), "analog state not stable");
+      RequireStableState<TAnalogInstrument>(first, setup, "analog state not stable");
       first.PowerUp(0);
       first.Advance(5000);
       float v = 0;
