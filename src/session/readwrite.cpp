@@ -273,18 +273,19 @@ TOutcome TSession::WriteAllParams(TWriteMode mode, std::vector<TParam>* reached)
         const std::optional<TParam> backup = ParamAt(class23, position, true);
         if (mode == wmBackupAndWrite && IsParamApplicable(*backup))
           failed = !ReadParam(*backup);
-        if (!failed && IsParamApplicable(*source)) {
+        if (!failed && IsParamApplicable(*source))
           failed = !WriteParam(*source);
-          if (!failed && reached)
-            reached->push_back(*source);
-        }
       }
       if (failed)
         outcome = TOutcome::Failed;
-      else if (reached)
-        reached->clear(); // a complete walk is not a partial one, whatever fails after it
       // The position that failed is not counted: the instrument kept its own value there.
       const int written = failed ? position - 1 : position;
+      // A walk that failed part-way: what reached the instrument before the failing position.
+      for (int p = 0; failed && reached && p < written; ++p) {
+        const std::optional<TParam> source = ParamAt(class23, p, mode == wmRestore);
+        if (source && IsParamApplicable(*source))
+          reached->push_back(*source);
+      }
       // A value the instrument corrected is read back into the working record: one the views
       // cannot show or keep fails the walk. A write goes back to the defaults; a backup gives
       // the operator's record back as it was. This holds also when a later position failed:
